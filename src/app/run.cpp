@@ -1,0 +1,30 @@
+// The main loop.
+#include "app/run.h"
+
+#include <string>
+
+#include "app/game.h"
+#include "core/text.h"
+#include "screens/splash.h"
+
+namespace orv {
+
+int runGame(Game& g) {
+    int running = 1;
+    State* root = new Splash(nullptr, &running);
+    std::string line;
+    while (running == 1) {
+        g.screen.clearFrame();
+        root->drawCurrent();
+        g.screen.render();
+        if (!g.input.readLine(line)) break;  // nobody is left to type: end cleanly
+        root->updateCurrent(lowercase(line));
+    }
+    // "exit" has already destroyed the whole chain with its root.
+    if (running == 1) destroyChain(root);
+    g.screen.clearFrame();
+    g.screen.clearMessages();
+    return 0;
+}
+
+}  // namespace orv

@@ -1,0 +1,28 @@
+// Line and key reading through the console.
+#include "core/command_input.h"
+
+#include "platform/console.h"
+
+namespace orv {
+
+bool CommandInput::readLine(std::string& line) {
+    line.clear();
+    if (endOfInput_) return false;
+    if (!console_.readLine(line)) {
+        line.clear();
+        endOfInput_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool CommandInput::keyPressed(bool consume) {
+    if (console_.peekKeys(kPeekRecords).empty()) return false;
+    if (consume) {
+        console_.consumeKeys(kPeekRecords);
+        console_.flushInput();
+    }
+    return true;
+}
+
+}  // namespace orv

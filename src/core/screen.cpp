@@ -1,0 +1,314 @@
+// Composition of the 80 x 53 frame and the screen's animations.
+#include "core/screen.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/colors.h"
+#include "core/command_input.h"
+#include "core/paths.h"
+#include "core/text.h"
+
+namespace orv {
+
+const char* const kDisplayTooSmallMessage =
+    "YOUR DISPLAY IS NOT LARGE ENOUGH TO PRINT THE GAME WINDOW. TO FIX THIS PROBLEM, "
+    "INCREASE YOUR SCREEN RESOLUTION OR CHANGE THE FONT SIZE OF YOUR CONSOLE BY CLICKING "
+    "THE UPPER LEFT CORNER, AND SELECTING 'PROPERTIES'. PRESS ENTER TO RELOAD THIS WINDOW";
+
+namespace {
+
+constexpr int kWrapColumn = 78;
+constexpr int kOptionWidth = 24;
+const std::string kRule(80, '=');
+
+bool isVisible(unsigned char c) { return c >= 32 && c <= 127; }
+
+// Bytes that take a cell when drawn: everything but newline and colour codes.
+bool takesCell(unsigned char c) { return c != '\n' && !isColorCode(c); }
+
+std::string padTo(std::string text, std::size_t width) {
+    while (displayLength(text) < width) text += ' ';
+    return text;
+}
+
+}  // namespace
+
+Screen::Screen(Console& console, CommandInput& input) : console_(console), input_(input) {}
+
+void Screen::clearFrame() {
+    artLines_.clear();
+    menuOptions_.clear();
+}
+
+void Screen::clearMessages() { messages_.clear(); }
+
+std::string Screen::wrapMessage(std::string text) {
+    int count = 0;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\n') {
+            count = 0;
+            lineStart = i + 1;
+            continue;
+        }
+        if (isVisible(c)) ++count;
+        if (count <= kWrapColumn) continue;
+        std::size_t space = i;
+        while (space > lineStart && text[space] != ' ') --space;
+        if (text[space] == ' ') {
+            text[space] = '\n';
+            i = space;
+        } else {
+            // A word longer than the row: break it where it overflows.
+            text.insert(i, 1, '\n');
+        }
+        count = 0;
+        lineStart = i + 1;
+    }
+    return text;
+}
+
+void Screen::addMessage(const std::string& text) {
+    messages_.push_front(wrapMessage(text) + "\n");
+    if (messages_.size() > kMaxMessages) messages_.pop_back();
+}
+
+void Screen::addArtLine(const std::string& text) {
+    artLines_.push_back(displayLength(text) < 80 ? text + "\n" : text);
+    if (artLines_.size() > kMaxArtLines) artLines_.pop_back();
+}
+
+void Screen::loadArt(const std::string& fileName, bool cut) {
+    const std::string path = "art\\" + fileName;
+    std::ifstream file = openDataFile(path, std::ios::in | std::ios::binary);
+    if (!file) {
+        addArtLine("Unable to open file \"" + path + "\".");
+        return;
+    }
+    if (cut) sideTextCursor_ = 0;
+    constexpr std::size_t kLineBuffer = 120;
+    char buffer[kLineBuffer];
+    while (file.getline(buffer, kLineBuffer) || file.gcount() > 0) {
+        const bool lineTooLong = file.fail() && !file.eof();
+        std::string line(buffer);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) break;
+        if (cut) {
+            std::size_t counted = 0;
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                if (isVisible(static_cast<unsigned char>(line[i])) && ++counted == 69) {
+                    line.resize(i);
+                    break;
+                }
+            }
+        }
+        addArtLine(line);
+        if (lineTooLong || file.eof()) break;  // a cut-off line ends the picture
+    }
+}
+
+void Screen::addMenuOption(const std::string& text) {
+    const bool hasColor = std::any_of(text.begin(), text.end(),
+                                      [](char c) { return isColorCode(static_cast<unsigned char>(c)); });
+    const std::size_t arrow = text.find('>');
+    if (!hasColor && arrow != std::string::npos && arrow > 0) {
+        menuOptions_.push_back("<" + colorGreen + text.substr(1, arrow - 1) + colorWhite +
+                               text.substr(arrow));
+    } else {
+        menuOptions_.push_back(text);
+    }
+}
+
+int Screen::rowsOf(const std::string& text) {
+    int rows = 0;
+    int column = 0;
+    for (unsigned char c : text) {
+        if (c == '\n') {
+            ++rows;
+            column = 0;
+        } else if (takesCell(c) && ++column == 80) {
+            ++rows;
+            column = 0;
+        }
+    }
+    return rows;
+}
+
+std::string Screen::composeFrameText() {
+    std::string frame;
+    setupConsole();
+
+    int artRows = 0;
+    for (const std::string& line : artLines_) {
+        const int rows = rowsOf(line);
+        if (artRows + rows > kArtRows) break;
+        artRows += rows;
+        frame += line;
+    }
+    frame.append(kArtRows - artRows, '\n');
+    frame += kRule;
+
+    std::string messageText;
+    int messageRows = 0;
+    for (const std::string& message : messages_) {
+        const int rows = rowsOf(message) + 1;
+        if (messageRows + rows > kMessageRows) break;
+        messageRows += rows;
+        messageText = message + "\n" + messageText;
+    }
+    frame.append(kMessageRows - messageRows, '\n');
+    frame += messageText;
+    frame += kRule;
+
+    for (std::size_t row = 0; row < 5; ++row) {
+        for (std::size_t column = 0; column < 3; ++column) {
+            const std::size_t index = column * 5 + row;
+            frame += padTo(index < menuOptions_.size() ? menuOptions_[index] : "", kOptionWidth);
+        }
+        frame += '\n';
+    }
+    frame += kRule;
+    return frame;
+}
+
+void Screen::textToCells(const std::string& frameText, Cells& out) {
+    out.fill(Cell{});
+    int row = 0, column = 0;
+    std::uint16_t attribute = kDefaultAttribute;
+    for (unsigned char c : frameText) {
+        if (isColorCode(c)) {
+            attribute = colorCodeAttribute(c);
+        } else if (c == '\n') {
+            column = 0;
+            ++row;
+        } else {
+            if (row < kConsoleHeight) out[row * kConsoleWidth + column] = Cell{c, attribute};
+            if (++column == kConsoleWidth) {
+                column = 0;
+                ++row;
+            }
+        }
+    }
+}
+
+void Screen::composeInto(Cells& out) { textToCells(composeFrameText(), out); }
+
+void Screen::setupConsole() {
+    console_.setTitle("Orvantis");
+    if (console_.largestHeight() < kConsoleHeight) addMessage(kDisplayTooSmallMessage);
+}
+
+void Screen::render() {
+    Cells frame;
+    composeInto(frame);
+    console_.writeFrame(frame);
+    if (transitionPending_) {
+        transitionPending_ = false;
+        curtainTransition(curtainForeground_, curtainBackground_);
+    }
+}
+
+std::unique_ptr<Cells> Screen::snapshot() {
+    auto frame = std::make_unique<Cells>();
+    composeInto(*frame);
+    return frame;
+}
+
+void Screen::setCell(unsigned char character, int x, int y, int foreground, int background,
+                     bool dimForeground, bool dimBackground) {
+    if (x < 0 || x >= kConsoleWidth || y < 0 || y >= kConsoleHeight) return;
+    int attribute = foreground | background;
+    if (!dimForeground) attribute += 8;
+    if (!dimBackground) attribute += 128;
+    cells_[y * kConsoleWidth + x] = Cell{character, static_cast<std::uint16_t>(attribute)};
+}
+
+void Screen::clearCells() { cells_.fill(Cell{}); }
+void Screen::saveConsole() { savedCells_ = console_.readBack(); }
+void Screen::restoreCells() { cells_ = savedCells_; }
+void Screen::writeCells() { console_.writeFrame(cells_); }
+
+void Screen::splitTransition(const Cells& oldCells, const Cells& newCells) {
+    constexpr int centre = 40;
+    Cells frame = oldCells;
+    auto at = [](int x, int y) { return y * kConsoleWidth + x; };
+    for (int step = 0; step <= 38; ++step) {
+        for (int y = 0; y < kConsoleHeight; ++y) {
+            frame[at(centre - step, y)] = newCells[at(centre - step, y)];
+            frame[at(centre + step, y)] = newCells[at(centre + step, y)];
+            for (int k = step + 1; k <= 40; ++k)
+                frame[at(centre - k, y)] = oldCells[at(centre - k + step, y)];
+            for (int k = step + 1; k <= 39; ++k)
+                frame[at(centre + k, y)] = oldCells[at(centre + k - step, y)];
+        }
+        console_.writeFrame(frame);
+        console_.sleepMs(50);
+    }
+}
+
+void Screen::curtainSweep(int attribute, bool falling) {
+    auto drawDownTo = [&](int lastRow) {
+        cells_ = savedCells_;
+        for (int y = 0; y <= lastRow && y < kConsoleHeight; ++y)
+            for (int x = 0; x < kConsoleWidth; ++x)
+                cells_[y * kConsoleWidth + x] = Cell{'#', static_cast<std::uint16_t>(attribute)};
+        writeCells();
+        console_.sleepMs(7);
+    };
+    if (falling) {
+        for (int n = 0; n < kConsoleHeight; ++n) drawDownTo(n);
+    } else {
+        for (int n = kConsoleHeight; n >= 0; --n) drawDownTo(n);
+    }
+}
+
+void Screen::curtainTransition(int foreground, int background) {
+    if (transitionPending_) {
+        saveConsole();
+        artLines_.clear();
+        menuOptions_.clear();
+        messages_.clear();
+        curtainSweep(foreground | background, true);
+        curtainForeground_ = foreground;
+        curtainBackground_ = background;
+    } else {
+        saveConsole();
+        curtainSweep(foreground | background, false);
+        render();
+    }
+}
+
+void Screen::narrate(const std::string& text, int charDelayMs, double waitFactor) {
+    console_.sleepMs(150);
+    console_.flushInput();
+    auto waitForKeyOr = [&](double limitMs) {
+        const std::uint64_t start = console_.nowMs();
+        while (!input_.keyPressed(false) && double(console_.nowMs() - start) <= limitMs)
+            console_.sleepMs(10);
+    };
+    for (std::size_t shown = 1; shown <= text.size(); ++shown) {
+        clearMessages();
+        addMessage(text.substr(0, shown) + colorWhite);
+        render();
+        console_.sleepMs(charDelayMs);
+        if (input_.keyPressed(true)) {
+            clearMessages();
+            addMessage(text);
+            render();
+            console_.sleepMs(100);
+            console_.flushInput();
+            waitForKeyOr(double(text.size() - shown) * waitFactor);
+            console_.sleepMs(200);
+            console_.flushInput();
+            return;
+        }
+    }
+    console_.sleepMs(100);
+    console_.flushInput();
+    waitForKeyOr(4.0 * double(text.size()) * waitFactor);
+    console_.sleepMs(200);
+}
+
+}  // namespace orv

@@ -1,0 +1,88 @@
+// The one console display: the art area, the message log and the option
+// grid composed into the 80 x 53 frame, plus cell drawing, snapshots, the
+// split and curtain transitions and typewriter narration.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "platform/console.h"
+
+namespace orv {
+
+class CommandInput;
+
+constexpr int kArtRows = 24;
+constexpr int kMessageRows = 20;
+constexpr std::size_t kMaxMessages = 10;
+constexpr std::size_t kMaxArtLines = 24;
+constexpr std::size_t kShownOptions = 15;
+
+extern const char* const kDisplayTooSmallMessage;
+
+class Screen {
+public:
+    Screen(Console& console, CommandInput& input);
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    // Frame content.
+    void clearFrame();
+    void clearMessages();
+    void addMessage(const std::string& text);
+    void addArtLine(const std::string& text);
+    void loadArt(const std::string& fileName, bool cut);
+    void addMenuOption(const std::string& text);
+    void render();
+
+    // The town's hot-spot panel writes beside the map art from here.
+    int sideTextCursor() const { return sideTextCursor_; }
+    void setSideTextCursor(int line) { sideTextCursor_ = line; }
+
+    // Cell drawing.
+    void setCell(unsigned char character, int x, int y, int foreground, int background,
+                 bool dimForeground, bool dimBackground);
+    void clearCells();
+    void saveConsole();
+    void restoreCells();
+    void writeCells();
+    Cells& cells() { return cells_; }
+
+    // Snapshots and transitions.
+    std::unique_ptr<Cells> snapshot();
+    void splitTransition(const Cells& oldCells, const Cells& newCells);
+    void setTransitionPending(bool pending) { transitionPending_ = pending; }
+    bool transitionPending() const { return transitionPending_; }
+    void curtainTransition(int foreground, int background);
+    void narrate(const std::string& text, int charDelayMs, double waitFactor);
+
+    const std::deque<std::string>& messages() const { return messages_; }
+    const std::deque<std::string>& artLines() const { return artLines_; }
+    const std::deque<std::string>& menuOptions() const { return menuOptions_; }
+
+    // Helpers the composition rests on, open for the screens and tests.
+    static std::string wrapMessage(std::string text);
+    static int rowsOf(const std::string& text);
+    static void textToCells(const std::string& frameText, Cells& out);
+    std::string composeFrameText();
+
+private:
+    void setupConsole();
+    void composeInto(Cells& out);
+    void curtainSweep(int attribute, bool falling);
+
+    Console& console_;
+    CommandInput& input_;
+    bool transitionPending_ = false;
+    std::deque<std::string> messages_;
+    std::deque<std::string> artLines_;
+    std::deque<std::string> menuOptions_;
+    Cells cells_{};
+    Cells savedCells_{};
+    int curtainForeground_ = 0;
+    int curtainBackground_ = 0;
+    int sideTextCursor_ = 0;
+};
+
+}  // namespace orv

@@ -1,0 +1,33 @@
+// Number/text conversion and the two ways of measuring shown text
+// (display length for line ends and padding, visible count for wrapping).
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+namespace orv {
+
+std::string toText(int value);
+std::string toText(long value);
+std::string toText(float value);
+std::string toText(double value);
+
+// The text read as a number the way an input stream reads it: leading
+// white space skipped, the longest numeric prefix taken. Text that does not
+// start with a number gives 0.
+float toNumber(const std::string& text);
+// The same reading, but telling whether the text started with a number at all.
+std::optional<float> readNumber(const std::string& text);
+
+// Bytes minus colour control characters.
+std::size_t displayLength(const std::string& text);
+// Characters with codes 32 to 127 only.
+std::size_t visibleCount(const std::string& text);
+
+std::string lowercase(std::string text);
+
+// Commands are whole lines compared with each accepted spelling.
+bool matchesAny(const std::string& command, std::initializer_list<const char*> spellings);
+
+}  // namespace orv

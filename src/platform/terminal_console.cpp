@@ -1,0 +1,646 @@
+// The ncursesw backend of the console: the frame, line input, key polling,
+// and putting the terminal back whichever way the game ends.
+#include "platform/terminal_console.h"
+
+#include "platform/cp437.h"
+
+#include <curses.h>
+#include <fcntl.h>
+#include <langinfo.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <cwchar>
+#include <iterator>
+#include <stdexcept>
+
+namespace orv {
+namespace {
+
+constexpr const char* kTooSmallNotice =
+    "YOUR DISPLAY IS NOT LARGE ENOUGH TO PRINT THE GAME WINDOW. TO FIX THIS PROBLEM, "
+    "INCREASE YOUR SCREEN RESOLUTION OR CHANGE THE FONT SIZE OF YOUR CONSOLE BY CLICKING "
+    "THE UPPER LEFT CORNER, AND SELECTING 'PROPERTIES'. PRESS ENTER TO RELOAD THIS WINDOW";
+// xterm's "resize the text area to 53 rows by 80 columns".
+constexpr std::string_view kResizeRequest = "\x1b[8;53;80t";
+// The typed line is shown in the game's usual bright white.
+constexpr unsigned char kInputAttr = 0x0F;
+constexpr std::size_t kMaxPendingKeys = 1024;
+
+// Everything the signal handlers need, prepared while it is safe to
+// allocate, so that the handlers themselves only write and tcsetattr.
+struct ProcessGuard {
+    volatile sig_atomic_t active = 0;
+    int ttyFd = -1;
+    char restore[512] = {};
+    std::size_t restoreLength = 0;
+    termios savedModes{};
+    bool haveSavedModes = false;
+    int originalStderr = -1;
+};
+ProcessGuard guard;
+volatile sig_atomic_t resumedFromSuspend = 0;
+
+constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
+struct sigaction previousActions[std::size(kFatalSignals)];
+struct sigaction previousContinue;
+
+void restoreTerminalNow() {
+    if (guard.ttyFd < 0) return;
+    std::size_t done = 0;
+    while (done < guard.restoreLength) {
+        ssize_t n = write(guard.ttyFd, guard.restore + done, guard.restoreLength - done);
+        if (n <= 0 && errno != EINTR) break;
+        if (n > 0) done += static_cast<std::size_t>(n);
+    }
+    if (guard.haveSavedModes) tcsetattr(guard.ttyFd, TCSANOW, &guard.savedModes);
+}
+
+// Ctrl-C, kill, crashes: put the terminal back, then die of the same signal
+// so the shell still learns why (the handler is reset to default first).
+void onDeadlySignal(int sig) {
+    if (guard.active) restoreTerminalNow();
+    guard.active = 0;
+    raise(sig);
+}
+
+// The terminal went away: nobody can play on, so end quietly and cleanly.
+void onHangUp(int) {
+    if (guard.active) restoreTerminalNow();
+    _exit(0);
+}
+
+void onContinue(int) { resumedFromSuspend = 1; }
+
+void restoreAtExit() {
+    if (guard.active) restoreTerminalNow();
+}
+
+void installHandlers() {
+    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) {
+        struct sigaction action {};
+        action.sa_handler = kFatalSignals[i] == SIGHUP ? onHangUp : onDeadlySignal;
+        action.sa_flags = SA_RESETHAND | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        sigaction(kFatalSignals[i], &action, &previousActions[i]);
+    }
+    // No SA_RESTART: a blocked read wakes up and the frame is redrawn.
+    struct sigaction action {};
+    action.sa_handler = onContinue;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGCONT, &action, &previousContinue);
+    static bool atExitRegistered = false;
+    if (!atExitRegistered) atExitRegistered = std::atexit(restoreAtExit) == 0;
+}
+
+void removeHandlers() {
+    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i)
+        sigaction(kFatalSignals[i], &previousActions[i], nullptr);
+    sigaction(SIGCONT, &previousContinue, nullptr);
+}
+
+// Append a terminfo string to the prebuilt restore sequence, without the
+// $<..> padding marks that only tputs understands.
+void appendCapability(const char* name) {
+    const char* cap = tigetstr(name);
+    if (cap == nullptr || cap == reinterpret_cast<const char*>(-1)) return;
+    for (const char* p = cap; *p != '\0'; ++p) {
+        if (p[0] == '$' && p[1] == '<') {
+            const char* end = std::strchr(p, '>');
+            if (end != nullptr) {
+                p = end;
+                continue;
+            }
+        }
+        if (guard.restoreLength + 1 >= sizeof(guard.restore)) return;
+        guard.restore[guard.restoreLength++] = *p;
+    }
+}
+
+void keepStderrOffScreen() {
+    guard.originalStderr = dup(STDERR_FILENO);
+    int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (devNull >= 0) {
+        dup2(devNull, STDERR_FILENO);
+        close(devNull);
+    }
+}
+
+void giveStderrBack() {
+    if (guard.originalStderr < 0) return;
+    dup2(guard.originalStderr, STDERR_FILENO);
+    close(guard.originalStderr);
+    guard.originalStderr = -1;
+}
+
+void writeAllTo(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+// Windows orders colour bits blue, green, red; curses red, green, blue.
+short toCursesColour(int windowsColour) {
+    int colour = (windowsColour & 2) | ((windowsColour & 1) << 2) | ((windowsColour & 4) >> 2);
+    return static_cast<short>(colour | (windowsColour & 8));
+}
+
+// With 64 pairs, white on black takes the fixed pair 0 and black on black
+// takes its slot.
+short eightColourPair(int fg, int bg) {
+    int pair = bg * 8 + fg;
+    if (pair == 7) return 0;
+    if (pair == 0) return 7;
+    return static_cast<short>(pair);
+}
+
+bool termLikelyHasTitle() {
+    const char* term = std::getenv("TERM");
+    if (term == nullptr) return false;
+    for (const char* family : {"xterm", "tmux", "screen", "kitty", "alacritty", "foot", "rxvt",
+                               "wezterm", "ghostty", "konsole", "gnome", "vte", "st-"}) {
+        if (std::strstr(term, family) != nullptr) return true;
+    }
+    return false;
+}
+
+bool isEnterKey(int kind, unsigned int code) {
+    if (kind == KEY_CODE_YES) return code == KEY_ENTER;
+    return code == '\r' || code == '\n';
+}
+
+bool isPrintable(int kind, unsigned int code) {
+    return kind == OK && code >= 32 && code != 127 && !(code >= 0x80 && code < 0xA0);
+}
+
+std::string toMultibyte(const std::wstring& text) {
+    std::string out;
+    std::mbstate_t state{};
+    char buffer[MB_LEN_MAX];
+    for (wchar_t ch : text) {
+        std::size_t n = std::wcrtomb(buffer, ch, &state);
+        if (n == static_cast<std::size_t>(-1)) {
+            state = std::mbstate_t{};
+            if (static_cast<unsigned int>(ch) < 256) out += static_cast<char>(ch);
+            continue;
+        }
+        out.append(buffer, n);
+    }
+    return out;
+}
+
+// Split the notice into lines no wider than `width`, breaking at spaces.
+std::vector<std::string> wrapWords(std::string_view text, std::size_t width) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view word = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.size() + 1 + word.size() > width) {
+            lines.push_back(line);
+            line.clear();
+        }
+        if (!line.empty()) line += ' ';
+        line += word;
+        while (line.size() > width) {  // a word longer than the screen
+            lines.push_back(line.substr(0, width));
+            line.erase(0, width);
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+TerminalConsole::TerminalConsole(const TerminalOptions& options)
+    : outFd_(fileno(options.output)) {
+    if (std::strcmp(std::setlocale(LC_CTYPE, nullptr), "C") == 0) std::setlocale(LC_ALL, "");
+    unicode_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+
+    if (options.guardProcess) {
+        guard.haveSavedModes = tcgetattr(outFd_, &guard.savedModes) == 0;
+        // Before newterm, so ncurses leaves INT/TERM to us and keeps its own
+        // suspend and resize handling.
+        installHandlers();
+        keepStderrOffScreen();
+        guarded_ = true;
+    }
+    set_escdelay(25);  // a lone Escape must not stall the minigame
+    screen_ = newterm(options.termType, options.output, options.input);
+    if (screen_ == nullptr) {
+        if (guarded_) {
+            removeHandlers();
+            giveStderrBack();
+        }
+        throw std::runtime_error("this terminal type is unknown; check the TERM variable");
+    }
+    set_term(screen_);
+    cbreak();
+    noecho();
+    nonl();
+    intrflush(stdscr, FALSE);
+    keypad(stdscr, TRUE);
+    typeahead(-1);
+    curs_set(0);
+    if (guarded_) {
+        guard.ttyFd = outFd_;
+        guard.restoreLength = 0;
+        for (const char* cap : {"sgr0", "cnorm", "rmkx", "rmcup"}) appendCapability(cap);
+        guard.active = 1;
+    }
+    setUpColours();
+    buildGlyphs();
+    requestGameSize();
+    shownLines_ = LINES;
+    shownCols_ = COLS;
+    show();
+}
+
+TerminalConsole::~TerminalConsole() {
+    set_term(screen_);
+    curs_set(1);
+    endwin();
+    delscreen(screen_);
+    if (guarded_) {
+        guard.active = 0;
+        guard.ttyFd = -1;
+        removeHandlers();
+        giveStderrBack();
+    }
+    for (const std::string& message : afterExit_) writeToOriginalStderr(message);
+}
+
+bool TerminalConsole::stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+bool TerminalConsole::stdinIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+
+void TerminalConsole::writeToOriginalStderr(std::string_view message) {
+    writeAllTo(guard.originalStderr >= 0 ? guard.originalStderr : STDERR_FILENO, message);
+}
+
+void TerminalConsole::printAfterExit(std::string message) {
+    afterExit_.push_back(std::move(message));
+}
+
+// ---- colours and glyphs ----
+
+void TerminalConsole::setUpColours() {
+    if (!has_colors() || start_color() == ERR) return;
+    if (COLORS >= 16 && COLOR_PAIRS > 256) {
+        sixteenColours_ = true;
+        for (int bg = 0; bg < 16; ++bg)
+            for (int fg = 0; fg < 16; ++fg)
+                init_pair(static_cast<short>(1 + bg * 16 + fg), toCursesColour(fg),
+                          toCursesColour(bg));
+    } else if (COLORS >= 8 && COLOR_PAIRS >= 64) {
+        eightColours_ = true;
+        assume_default_colors(COLOR_WHITE, COLOR_BLACK);
+        for (int bg = 0; bg < 8; ++bg)
+            for (int fg = 0; fg < 8; ++fg)
+                if (short pair = eightColourPair(fg, bg); pair != 0)
+                    init_pair(pair, toCursesColour(fg), toCursesColour(bg));
+    }
+    for (int attr = 0; attr < 256; ++attr) {
+        int fg = attr & 15;
+        int bg = attr >> 4;
+        attr_t style = A_NORMAL;
+        short pair = 0;
+        if (sixteenColours_) {
+            pair = static_cast<short>(1 + bg * 16 + fg);
+        } else if (eightColours_) {
+            // Bright foregrounds become bold; bright backgrounds are dropped,
+            // so text that differed from its background must stay readable.
+            int fgBase = fg & 7;
+            int bgBase = bg & 7;
+            if (fg != bg && fgBase == bgBase) bgBase = fgBase == 0 ? 7 : 0;
+            if (fg & 8) style |= A_BOLD;
+            pair = eightColourPair(fgBase, bgBase);
+        } else {
+            if (fg & 8) style |= A_BOLD;
+            if ((bg & 7) != 0 && (fg & 7) == 0) style |= A_REVERSE;
+        }
+        pairs_[attr] = pair;
+        styles_[attr] = style;
+    }
+}
+
+void TerminalConsole::buildGlyphs() {
+    for (int byte = 0; byte < 256; ++byte) {
+        auto ch = static_cast<unsigned char>(byte);
+        glyphs_[byte] = unicode_ ? static_cast<wchar_t>(cp437ToUnicode(ch))
+                                 : static_cast<wchar_t>(cp437ToAscii(ch));
+    }
+}
+
+// ---- size ----
+
+void TerminalConsole::requestGameSize() {
+    if (!tooSmall() || isatty(outFd_) != 1) return;
+    writeRaw(kResizeRequest);
+    // A terminal that obeys answers within a few milliseconds; one that
+    // does not is told about it by the notice instead.
+    for (int tries = 0; tries < 10 && tooSmall(); ++tries) {
+        sleepMs(10);
+        syncSize();
+    }
+}
+
+// Catch up with a size change that curses has not read yet (a resize
+// during an animation, before any key is read). True when it changed.
+bool TerminalConsole::syncSize() {
+    winsize size{};
+    if (ioctl(outFd_, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
+        return false;
+    if (size.ws_row == LINES && size.ws_col == COLS) return false;
+    resizeterm(size.ws_row, size.ws_col);
+    return true;
+}
+
+bool TerminalConsole::tooSmall() const { return LINES < kConsoleHeight || COLS < kConsoleWidth; }
+
+int TerminalConsole::largestHeight() {
+    syncSize();
+    return LINES;
+}
+
+// ---- drawing ----
+
+void TerminalConsole::writeFrame(const Cells& cells) {
+    frame_ = cells;
+    checkResumed();
+    if (syncSize()) clearok(curscr, TRUE);
+    show();
+}
+
+void TerminalConsole::repaint() {
+    clearok(curscr, TRUE);
+    show();
+}
+
+// Put what the player should see now into curses and send the difference.
+void TerminalConsole::show() {
+    bool notice = tooSmall();
+    if (notice != showingNotice_ || LINES != shownLines_ || COLS != shownCols_) werase(stdscr);
+    showingNotice_ = notice;
+    shownLines_ = LINES;
+    shownCols_ = COLS;
+    if (notice) {
+        drawNotice();
+        curs_set(0);
+    } else {
+        drawFrame();
+        if (editing_) drawInputRow();
+        else wmove(stdscr, kInputRow, 0);
+        curs_set(editing_ ? 1 : 0);
+    }
+    wnoutrefresh(stdscr);
+    doupdate();
+}
+
+void TerminalConsole::drawFrame() {
+    for (int row = 0; row < kConsoleHeight; ++row)
+        for (int col = 0; col < kConsoleWidth; ++col) {
+            const Cell& cell = frame_[row * kConsoleWidth + col];
+            putCell(row, col, cell.ch, static_cast<unsigned char>(cell.attr & 0xFF));
+        }
+}
+
+void TerminalConsole::putCell(int row, int col, unsigned char ch, unsigned char attr) {
+    putWide(row, col, glyphs_[ch], attr);
+}
+
+void TerminalConsole::putWide(int row, int col, wchar_t glyph, unsigned char attr) {
+    wchar_t text[2] = {glyph, L'\0'};
+    cchar_t cell;
+    setcchar(&cell, text, styles_[attr], pairs_[attr], nullptr);
+    mvwadd_wch(stdscr, row, col, &cell);
+}
+
+void TerminalConsole::drawNotice() {
+    int width = std::max(1, COLS - 2);
+    std::vector<std::string> lines = wrapWords(kTooSmallNotice, static_cast<std::size_t>(width));
+    int top = std::max(0, (LINES - static_cast<int>(lines.size())) / 2);
+    for (std::size_t i = 0; i < lines.size() && top + static_cast<int>(i) < LINES; ++i) {
+        int left = std::max(0, (COLS - static_cast<int>(lines[i].size())) / 2);
+        for (std::size_t j = 0; j < lines[i].size(); ++j)
+            putCell(top + static_cast<int>(i), left + static_cast<int>(j),
+                    static_cast<unsigned char>(lines[i][j]), kInputAttr);
+    }
+    wmove(stdscr, std::max(0, LINES - 1), 0);
+}
+
+// The typed line on the input row, scrolled sideways to keep the cursor in
+// view when it is longer than the screen is wide.
+void TerminalConsole::drawInputRow() {
+    LineEdit& edit = *editing_;
+    const std::size_t width = kConsoleWidth;
+    if (edit.cursor < edit.scroll) edit.scroll = edit.cursor;
+    if (edit.cursor >= edit.scroll + width) edit.scroll = edit.cursor - width + 1;
+    for (std::size_t col = 0; col < width; ++col) {
+        std::size_t index = edit.scroll + col;
+        wchar_t ch = index < edit.text.size() ? edit.text[index] : L' ';
+        if (wcwidth(ch) != 1) ch = L'?';  // keep one typed character per cell
+        putWide(kInputRow, static_cast<int>(col), ch, kInputAttr);
+    }
+    wmove(stdscr, kInputRow, static_cast<int>(edit.cursor - edit.scroll));
+}
+
+void TerminalConsole::onResize() {
+    syncSize();
+    clearok(curscr, TRUE);  // the terminal may have reflowed what it showed
+    show();
+}
+
+// Curses repaints what it knew after Ctrl-Z and fg; send the game's frame
+// again as well, in case something else drew on the terminal meanwhile.
+void TerminalConsole::checkResumed() {
+    if (!resumedFromSuspend) return;
+    resumedFromSuspend = 0;
+    repaint();
+}
+
+// ---- line input ----
+
+bool TerminalConsole::readLine(std::string& line) {
+    editing_.emplace();
+    editing_->historyPos = history_.size();
+    // Only keys already peeked at count here; what is still unread in the
+    // terminal (an Enter typed ahead, say) goes through the editor below.
+    for (const RawKey& key : pending_)
+        if (isPrintable(key.kind, key.code)) applyEditKey(key);
+    pending_.clear();
+    show();
+
+    bool ended = false;
+    for (;;) {
+        wint_t code = 0;
+        errno = 0;
+        int kind = wget_wch(stdscr, &code);
+        if (kind == ERR) {
+            if (errno == EINTR) {  // a signal we handle; not the end of input
+                checkResumed();
+                continue;
+            }
+            ended = true;
+            break;
+        }
+        if (kind == KEY_CODE_YES && code == KEY_RESIZE) {
+            onResize();
+            continue;
+        }
+        if (!applyEditKey({kind, static_cast<unsigned int>(code)})) break;
+        show();
+    }
+    std::wstring text = std::move(editing_->text);
+    editing_.reset();
+    show();  // the input row goes back to the frame's own cells
+    if (ended) return false;
+    if (!text.empty() && (history_.empty() || history_.back() != text)) history_.push_back(text);
+    line = toMultibyte(text);
+    return true;
+}
+
+bool TerminalConsole::applyEditKey(const RawKey& key) {
+    LineEdit& edit = *editing_;
+    if (isEnterKey(key.kind, key.code)) return false;
+    if (isPrintable(key.kind, key.code)) {
+        edit.text.insert(edit.cursor++, 1, static_cast<wchar_t>(key.code));
+        return true;
+    }
+    bool special = key.kind == KEY_CODE_YES;
+    if ((special && key.code == KEY_BACKSPACE) || (!special && (key.code == 127 || key.code == 8))) {
+        if (edit.cursor > 0) edit.text.erase(--edit.cursor, 1);
+    } else if (special && key.code == KEY_DC) {
+        if (edit.cursor < edit.text.size()) edit.text.erase(edit.cursor, 1);
+    } else if (special && key.code == KEY_LEFT) {
+        if (edit.cursor > 0) --edit.cursor;
+    } else if (special && key.code == KEY_RIGHT) {
+        if (edit.cursor < edit.text.size()) ++edit.cursor;
+    } else if (special && key.code == KEY_HOME) {
+        edit.cursor = 0;
+    } else if (special && key.code == KEY_END) {
+        edit.cursor = edit.text.size();
+    } else if (special && key.code == KEY_UP) {
+        recallHistory(-1);
+    } else if (special && key.code == KEY_DOWN) {
+        recallHistory(+1);
+    }
+    return true;
+}
+
+// Up goes back to earlier lines, down forward again and finally to the
+// line that was being typed, as in a shell.
+void TerminalConsole::recallHistory(int step) {
+    LineEdit& edit = *editing_;
+    if (step < 0 && edit.historyPos == 0) return;
+    if (step > 0 && edit.historyPos >= history_.size()) return;
+    if (edit.historyPos == history_.size()) edit.draft = edit.text;
+    edit.historyPos = step < 0 ? edit.historyPos - 1 : edit.historyPos + 1;
+    edit.text = edit.historyPos == history_.size() ? edit.draft : history_[edit.historyPos];
+    edit.cursor = edit.text.size();
+}
+
+// ---- key polling ----
+
+void TerminalConsole::pollInput() {
+    checkResumed();
+    wtimeout(stdscr, 0);
+    for (;;) {
+        wint_t code = 0;
+        int kind = wget_wch(stdscr, &code);
+        if (kind == ERR) break;
+        if (kind == KEY_CODE_YES && code == KEY_RESIZE) {
+            onResize();
+            continue;
+        }
+        queueKey({kind, static_cast<unsigned int>(code)});
+    }
+    wtimeout(stdscr, -1);
+}
+
+void TerminalConsole::queueKey(const RawKey& key) {
+    if (pending_.size() < kMaxPendingKeys) pending_.push_back(key);
+}
+
+KeyEvent TerminalConsole::toKeyEvent(const RawKey& key) {
+    if (isEnterKey(key.kind, key.code)) return {KeyEnter, true};
+    if (key.kind == KEY_CODE_YES) {
+        switch (key.code) {
+            case KEY_UP: return {KeyUp, true};
+            case KEY_DOWN: return {KeyDown, true};
+            case KEY_LEFT: return {KeyLeft, true};
+            case KEY_RIGHT: return {KeyRight, true};
+            case KEY_BACKSPACE: return {8, true};
+            default: return {KeyOther, true};
+        }
+    }
+    int code = static_cast<int>(key.code);
+    if (code >= 'A' && code <= 'Z') code += 'a' - 'A';
+    if (code == 127) code = 8;  // the backspace key
+    return {code, true};
+}
+
+std::vector<KeyEvent> TerminalConsole::peekKeys(std::size_t max) {
+    pollInput();
+    std::vector<KeyEvent> events;
+    for (std::size_t i = 0; i < pending_.size() && i < max; ++i)
+        events.push_back(toKeyEvent(pending_[i]));
+    return events;
+}
+
+void TerminalConsole::consumeKeys(std::size_t count) {
+    pending_.erase(pending_.begin(),
+                   pending_.begin() + static_cast<long>(std::min(count, pending_.size())));
+}
+
+void TerminalConsole::flushInput() {
+    flushinp();
+    pending_.clear();
+}
+
+// ---- time and title ----
+
+void TerminalConsole::sleepMs(int ms) {
+    if (ms <= 0) return;
+    timespec wait{ms / 1000, (ms % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+std::uint64_t TerminalConsole::nowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+           static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+// The game sets its title with every frame; only a change is sent. Terminals
+// of the xterm family put the old title back when the game leaves.
+void TerminalConsole::setTitle(const std::string& title) {
+    if (title == lastTitle_ || isatty(outFd_) != 1 || !termLikelyHasTitle()) return;
+    lastTitle_ = title;
+    std::string sequence = "\x1b]2;";
+    for (char ch : title)
+        if (static_cast<unsigned char>(ch) >= 32 && ch != 127) sequence += ch;
+    sequence += '\x07';
+    writeRaw(sequence);
+}
+
+void TerminalConsole::writeRaw(std::string_view bytes) const { writeAllTo(outFd_, bytes); }
+
+}  // namespace orv

@@ -1,0 +1,40 @@
+// The title screen.
+#include "screens/splash.h"
+
+#include "app/game.h"
+#include "core/colors.h"
+#include "core/text.h"
+#include "screens/sysmenu.h"
+
+namespace orv {
+
+
+Splash::Splash(State* parent, int* runningFlag) : State(parent), running_(runningFlag) {
+    game().audio.playMusic("title.mid");
+}
+
+void Splash::Draw() {
+    Screen& screen = game().screen;
+    screen.clearMessages();
+    screen.loadArt("splash.txt", false);
+    screen.addMessage(colorRed + "Welcome to ORVANTIS!" + colorWhite);
+    screen.addMenuOption("<1> Start a new game");
+    screen.addMenuOption("<2> Load game");
+    screen.addMenuOption("<0> Exit game");
+    screen.addMenuOption("<-> System Menu");
+}
+
+void Splash::Update(const std::string& command) {
+    // "start new game" (sn, s, 1) opens character creation and "load" (l, 2)
+    // the save slots, "editor" the space shooter and "guide" the tutorial,
+    // once those screens exist.
+    if (matchesAny(command, {"exit", "e", "0"})) {
+        *running_ = 0;
+        closeState();
+    } else if (command == "-") {
+        game().screen.clearFrame();
+        setSubState(new Sysmenu(this));
+    }
+}
+
+}  // namespace orv

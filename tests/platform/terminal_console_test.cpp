@@ -1,0 +1,390 @@
+// The terminal backend seen from the player's side: the game runs in a child
+// process on a pseudo-terminal, and we read what reaches the "screen".
+#include "platform/cp437.h"
+#include "platform/terminal_console.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace orv {
+namespace {
+
+// A marker the child writes between steps; terminals ignore OSC strings.
+std::string marker(const std::string& text) { return "\x1b]7777;" + text + "\x07"; }
+
+void note(const std::string& text) {
+    std::string bytes = marker(text);
+    ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+    (void)written;
+}
+
+Cells frameWithText(int row, int col, const std::string& text, std::uint16_t attr = 0x0F) {
+    Cells cells{};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        cells[row * kConsoleWidth + col + static_cast<int>(i)] = {
+            static_cast<unsigned char>(text[i]), attr};
+    return cells;
+}
+
+void putText(Cells& cells, int row, const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        cells[row * kConsoleWidth + static_cast<int>(i)] = {static_cast<unsigned char>(text[i]),
+                                                            0x0F};
+}
+
+// A game process on its own pseudo-terminal of the given size.
+class PtyGame {
+public:
+    PtyGame(int rows, int cols, const std::function<int()>& body) {
+        winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
+        pid_ = forkpty(&master_, nullptr, nullptr, &size);
+        if (pid_ == 0) {
+            setenv("TERM", "xterm-256color", 1);
+            setenv("LC_ALL", "C.UTF-8", 1);
+            _exit(body());
+        }
+    }
+    ~PtyGame() {
+        if (pid_ > 0 && !reaped_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        closeTerminal();
+    }
+
+    // Read what the game sends until `text` shows up or time runs out.
+    bool waitFor(const std::string& text, int timeoutMs = 5000) {
+        auto deadline = now() + timeoutMs;
+        while (output.find(text) == std::string::npos) {
+            int left = static_cast<int>(deadline - now());
+            if (left <= 0 || !readSome(left)) return output.find(text) != std::string::npos;
+        }
+        return true;
+    }
+
+    void type(const std::string& keys) {
+        ssize_t written = write(master_, keys.data(), keys.size());
+        (void)written;
+    }
+
+    // What was sent between two markers.
+    std::string between(const std::string& from, const std::string& to) const {
+        std::size_t start = output.find(marker(from));
+        std::size_t end = output.find(marker(to));
+        if (start == std::string::npos || end == std::string::npos) return "<missing marker>";
+        start += marker(from).size();
+        return output.substr(start, end - start);
+    }
+
+    std::string after(const std::string& from) const {
+        std::size_t start = output.find(marker(from));
+        return start == std::string::npos ? "" : output.substr(start + marker(from).size());
+    }
+
+    // The child's wait status, or -1 if it did not end in time.
+    int waitExit(int timeoutMs = 5000) {
+        auto deadline = now() + timeoutMs;
+        int status = 0;
+        while (now() < deadline) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                reaped_ = true;
+                while (readSome(50)) {
+                }
+                return status;
+            }
+            if (master_ < 0 || !readSome(20)) usleep(5000);
+        }
+        return -1;
+    }
+
+    void closeTerminal() {
+        if (master_ >= 0) close(master_);
+        master_ = -1;
+    }
+
+    int master() const { return master_; }
+    pid_t pid() const { return pid_; }
+
+    std::string output;
+
+private:
+    static long long now() {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+
+    // False when the terminal is closed or nothing came in time.
+    bool readSome(int timeoutMs) {
+        if (master_ < 0) return false;
+        pollfd fd{master_, POLLIN, 0};
+        if (poll(&fd, 1, timeoutMs) <= 0) return false;
+        char buffer[8192];
+        ssize_t n = read(master_, buffer, sizeof buffer);
+        if (n <= 0) return false;
+        output.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int master_ = -1;
+    bool reaped_ = false;
+};
+
+// The printed characters of terminal output, without control sequences.
+std::string visibleText(const std::string& output) {
+    std::string text;
+    for (std::size_t i = 0; i < output.size(); ++i) {
+        if (output[i] != '\x1b') {
+            text += output[i];
+        } else if (i + 1 < output.size() && output[i + 1] == '[') {
+            i += 2;
+            while (i < output.size() && !(output[i] >= 0x40 && output[i] <= 0x7E)) ++i;
+        } else if (i + 1 < output.size() && output[i + 1] == ']') {
+            while (i < output.size() && output[i] != '\x07') ++i;
+        } else {
+            i += 2;  // a character set choice such as ESC ( B
+        }
+    }
+    return text;
+}
+
+bool exitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+TEST(Cp437, MapsArtBytesToTheirGlyphsAndEveryByteToSomethingPrintable) {
+    EXPECT_EQ(cp437ToUnicode(0xC9), U'\u2554');
+    EXPECT_EQ(cp437ToUnicode(0xCD), U'\u2550');
+    EXPECT_EQ(cp437ToUnicode(0xC4), U'\u2500');
+    EXPECT_EQ(cp437ToUnicode(0xBC), U'\u255D');
+    EXPECT_EQ(cp437ToUnicode(0xB0), U'\u2591');
+    EXPECT_EQ(cp437ToUnicode(0xB2), U'\u2593');
+    EXPECT_EQ(cp437ToUnicode(0xDB), U'\u2588');
+    EXPECT_EQ(cp437ToUnicode(0xE9), U'\u0398');
+    EXPECT_EQ(cp437ToUnicode(0), U' ');
+    EXPECT_EQ(cp437ToAscii(0xCD), '=');
+    EXPECT_EQ(cp437ToAscii(0xC4), '-');
+    EXPECT_EQ(cp437ToAscii(0xBA), '|');
+
+    std::set<char32_t> highGlyphs;
+    for (int byte = 0; byte < 256; ++byte) {
+        auto b = static_cast<unsigned char>(byte);
+        if (byte >= 32 && byte < 127) {
+            EXPECT_EQ(cp437ToUnicode(b), static_cast<char32_t>(byte));
+            EXPECT_EQ(cp437ToAscii(b), static_cast<char>(byte));
+        }
+        EXPECT_GE(cp437ToUnicode(b), U' ') << byte;  // no control codes reach curses
+        EXPECT_TRUE(cp437ToAscii(b) >= 32 && cp437ToAscii(b) < 127) << byte;
+        if (byte >= 128) highGlyphs.insert(cp437ToUnicode(b));
+    }
+    EXPECT_EQ(highGlyphs.size(), 128u) << "two bytes share a glyph: a slip in the table";
+}
+
+TEST(TerminalConsole, SendsGlyphsInColourAndOnlyWhatChanged) {
+    PtyGame game(53, 80, [] {
+        TerminalConsole console;
+        Cells cells = frameWithText(1, 1, "\xC9\xCD\xBB", 0x1E);  // yellow on blue
+        putText(cells, 2, "HELLO TRAVELLER");
+        console.writeFrame(cells);
+        note("first");
+        console.writeFrame(cells);
+        note("unchanged");
+        putText(cells, 44, "The spore beast hits you for 7 damage.");
+        console.writeFrame(cells);
+        note("message");
+        console.repaint();
+        note("repaint");
+        return console.readBack() == cells ? 0 : 1;
+    });
+    ASSERT_TRUE(game.waitFor(marker("repaint")));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+
+    std::string start = game.output.substr(0, game.output.find(marker("first")));
+    EXPECT_NE(start.find("\x1b[?1049h"), std::string::npos) << "alternate screen";
+    EXPECT_NE(start.find("\x1b[?25l"), std::string::npos) << "hidden cursor";
+    EXPECT_NE(start.find("\u2554\u2550\u2557"), std::string::npos);
+    EXPECT_NE(start.find("\x1b[93m"), std::string::npos) << "bright yellow foreground";
+    EXPECT_NE(start.find("\x1b[44m"), std::string::npos) << "blue background";
+    EXPECT_NE(start.find("HELLO TRAVELLER"), std::string::npos);
+
+    EXPECT_LT(game.between("first", "unchanged").size(), 8u);
+    std::string message = game.between("unchanged", "message");
+    EXPECT_NE(message.find("The spore beast hits you for 7 damage."), std::string::npos);
+    EXPECT_LT(message.size(), 120u);
+    std::string repaint = visibleText(game.between("message", "repaint"));
+    EXPECT_NE(repaint.find("HELLO TRAVELLER"), std::string::npos) << "a repaint resends all";
+    EXPECT_NE(repaint.find("The spore beast"), std::string::npos);
+
+    std::string end = game.after("repaint");
+    EXPECT_NE(end.find("\x1b[?1049l"), std::string::npos) << "left the alternate screen";
+    EXPECT_NE(end.find("\x1b[?25h"), std::string::npos) << "cursor shown again";
+}
+
+TEST(TerminalConsole, ReadLineEditsAndRecallsEarlierLines) {
+    PtyGame game(53, 80, [] {
+        TerminalConsole console;
+        console.writeFrame(Cells{});
+        note("ready");
+        std::string line;
+        for (int i = 0; console.readLine(line); ++i) note("line" + std::to_string(i) + "=" + line);
+        return 0;
+    });
+    ASSERT_TRUE(game.waitFor(marker("ready")));
+    struct Step {
+        std::string keys;
+        std::string line;
+    };
+    const std::string left = "\x1bOD", up = "\x1bOA", down = "\x1bOB", home = "\x1bOH",
+                      end = "\x1bOF", del = "\x1b[3~";
+    const std::string longLine = std::string(95, 'x') + "\xC3\xA9nd";  // scrolls sideways
+    const Step steps[] = {
+        {"abc\x7f" "d\r", "abd"},
+        {"xy" + left + left + "Z" + end + "!\r", "Zxy!"},
+        {up + up + down + "\r", "Zxy!"},
+        {"12345" + home + del + "\r", "2345"},
+        {up + up + up + "\r", "abd"},
+        {longLine + "\r", longLine},
+        {"1\r", "1"},
+        {up + "\r", "1"},
+        {up + "\r", "1"},
+        {"\r", ""},
+    };
+    int index = 0;
+    for (const Step& step : steps) {
+        game.type(step.keys);
+        std::string expected = marker("line" + std::to_string(index++) + "=" + step.line);
+        EXPECT_TRUE(game.waitFor(expected)) << "after typing " << step.keys;
+    }
+    EXPECT_NE(visibleText(game.between("ready", "line0=abd")).find("abc"), std::string::npos)
+        << "typed keys echo on the input row";
+    game.closeTerminal();
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0)) << "a hung-up terminal ends with status 0";
+}
+
+std::string describe(const std::vector<KeyEvent>& keys) {
+    std::string text;
+    for (const KeyEvent& key : keys) text += std::to_string(key.key) + (key.down ? "," : "^,");
+    return text;
+}
+
+TEST(TerminalConsole, PeekedKeysStayPendingUntilConsumedOrFlushed) {
+    PtyGame game(53, 80, [] {
+        TerminalConsole console;
+        console.writeFrame(Cells{});
+        auto waitKeys = [&](std::size_t count) {
+            std::vector<KeyEvent> keys;
+            for (int i = 0; i < 400 && keys.size() < count; ++i) {
+                keys = console.peekKeys(16);
+                if (keys.size() < count) console.sleepMs(5);
+            }
+            return keys;
+        };
+        note("ready");
+        note("peek=" + describe(waitKeys(1)));
+        note("again=" + describe(console.peekKeys(16)));
+        std::string line;
+        console.readLine(line);
+        note("line=" + line);
+        note("keys=" + describe(waitKeys(4)));
+        console.consumeKeys(1);
+        note("consumed=" + describe(console.peekKeys(16)));
+        console.flushInput();
+        note("flushed=" + describe(console.peekKeys(16)));
+        console.readLine(line);
+        note("line=" + line);
+        return 0;
+    });
+    ASSERT_TRUE(game.waitFor(marker("ready")));
+    game.type("Q");
+    EXPECT_TRUE(game.waitFor(marker("peek=113,")));
+    EXPECT_TRUE(game.waitFor(marker("again=113,")));
+    game.type("uit\r");
+    EXPECT_TRUE(game.waitFor(marker("line=Quit"))) << "the peeked key starts the line";
+
+    game.type("\x1bOA\r \x1b");
+    EXPECT_TRUE(game.waitFor(marker("keys=4097,13,32,27,")));
+    EXPECT_TRUE(game.waitFor(marker("consumed=13,32,27,")));
+    EXPECT_TRUE(game.waitFor(marker("flushed=")));
+    game.type("ok\r");
+    EXPECT_TRUE(game.waitFor(marker("line=ok")));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+}
+
+TEST(TerminalConsole, EndOfInputEndsReadLineWithoutWaiting) {
+    PtyGame game(53, 80, [] {
+        int devNull = open("/dev/null", O_RDONLY);
+        dup2(devNull, STDIN_FILENO);
+        TerminalConsole console;
+        console.writeFrame(Cells{});
+        std::string line;
+        return console.readLine(line) ? 1 : 42;
+    });
+    EXPECT_TRUE(exitedWith(game.waitExit(), 42));
+}
+
+TEST(TerminalConsole, SignalsLeaveTheTerminalAsItWas) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGSEGV}) {
+        SCOPED_TRACE(sig);
+        PtyGame game(53, 80, [] {
+            TerminalConsole console;
+            console.writeFrame(frameWithText(0, 0, "HELLO"));
+            note("ready");
+            std::string line;
+            console.readLine(line);
+            return 3;
+        });
+        ASSERT_TRUE(game.waitFor(marker("ready")));
+        termios modes{};
+        ASSERT_EQ(tcgetattr(game.master(), &modes), 0);
+        EXPECT_FALSE(modes.c_lflag & ICANON) << "the game reads keys one by one";
+        kill(game.pid(), sig);
+        int status = game.waitExit();
+        if (sig == SIGHUP) {
+            EXPECT_TRUE(exitedWith(status, 0));
+        } else {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+        }
+        std::string end = game.after("ready");
+        EXPECT_NE(end.find("\x1b[?1049l"), std::string::npos);
+        EXPECT_NE(end.find("\x1b[?25h"), std::string::npos);
+        ASSERT_EQ(tcgetattr(game.master(), &modes), 0);
+        EXPECT_TRUE((modes.c_lflag & ICANON) && (modes.c_lflag & ECHO)) << "line mode back";
+    }
+}
+
+TEST(TerminalConsole, SmallTerminalShowsNoticeUntilResizedThenTheFrame) {
+    PtyGame game(24, 80, [] {
+        TerminalConsole console;
+        console.writeFrame(frameWithText(3, 10, "HELLO TRAVELLER"));
+        note("drawn height=" + std::to_string(console.largestHeight()));
+        std::string line;
+        bool typed = console.readLine(line);
+        note("line height=" + std::to_string(console.largestHeight()));
+        return typed ? 0 : 1;
+    });
+    ASSERT_TRUE(game.waitFor(marker("drawn height=24")));
+    EXPECT_NE(game.output.find("\x1b[8;53;80t"), std::string::npos) << "asked to grow";
+    EXPECT_NE(visibleText(game.output).find("YOUR DISPLAY IS NOT LARGE ENOUGH"), std::string::npos);
+    EXPECT_EQ(game.output.find("HELLO TRAVELLER"), std::string::npos);
+
+    winsize size{53, 80, 0, 0};
+    ASSERT_EQ(ioctl(game.master(), TIOCSWINSZ, &size), 0);
+    EXPECT_TRUE(game.waitFor("HELLO TRAVELLER")) << "redrawn while waiting for a line";
+    game.type("\r");
+    EXPECT_TRUE(game.waitFor(marker("line height=53")));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+}
+
+}  // namespace
+}  // namespace orv

@@ -1,0 +1,48 @@
+// Shared test helpers: a fresh game on a headless console, and a scratch
+// content directory the test stands in while it runs.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/game.h"
+#include "platform/headless_console.h"
+
+namespace orv::test {
+
+// A whole game world on a scripted console; silent sound that still tracks
+// what would play.
+struct TestWorld {
+    HeadlessConsole console;
+    Game game{console};
+    TestWorld() { game.audio.init(false); }
+};
+
+// Makes a temporary directory the working directory for the test's life.
+class ScratchDirectory {
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory&) = delete;
+    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+    void write(const std::string& relativePath, const std::string& content);
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path previous_;
+    std::filesystem::path path_;
+};
+
+// Stands in the game's own content directory for the test's life.
+class InGameData {
+public:
+    InGameData();
+    ~InGameData();
+
+private:
+    std::filesystem::path previous_;
+};
+
+}  // namespace orv::test
