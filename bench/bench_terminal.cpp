@@ -7,11 +7,29 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orv {
 namespace {
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (old_) setenv(name_, old_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 // A stand-in terminal: curses writes into a pipe that we drain and count.
 class PipeTerminal {
@@ -20,12 +38,15 @@ public:
         if (pipe2(fds_, O_CLOEXEC) != 0) std::abort();
         fcntl(fds_[0], F_SETFL, O_NONBLOCK);
         fcntl(fds_[1], F_SETPIPE_SZ, 1 << 20);  // a whole repaint fits
-        setenv("LINES", "53", 1);  // a pipe has no window size to ask
-        setenv("COLUMNS", "80", 1);
         output_ = fdopen(fds_[1], "w");
         input_ = std::fopen("/dev/null", "r");
         TerminalOptions options{input_, output_, "xterm-256color", false};
-        console = std::make_unique<TerminalConsole>(options);
+        {
+            // A pipe has no window size to ask; curses reads it from here.
+            ScopedEnv lines("LINES", "53");
+            ScopedEnv columns("COLUMNS", "80");
+            console = std::make_unique<TerminalConsole>(options);
+        }
         drain();
     }
     ~PipeTerminal() {

@@ -41,6 +41,7 @@ EFFECTS_DIR = os.path.join(ROOT, "gamedata", "effects")
 SR = 22050                      # every sample rate in the game's audio
 EFFECT_PEAK = 10 ** (-3 / 20)   # effects peak at -3 dBFS
 MUSIC_PEAK = 10 ** (-1.5 / 20)  # music leaves room for the MP3 encoder's overshoot
+MUSIC_LOUDNESS = 10 ** (-17 / 20)  # RMS level all synthesised music is brought to
 MP3_BITRATE = "80"              # kbit/s, stereo 22050 Hz
 
 
@@ -361,15 +362,10 @@ def mul(a, b):
     return [x * y for x, y in zip(a, b)]
 
 
-def mix_add(a, b, gain=1.0):
-    """Sum of two signals; the result is as long as the longer."""
-    if len(b) > len(a):
-        a, b, first = b, a, gain
-        out = [first * x for x in a]
-        out[:len(b)] = [x + y for x, y in zip(out, b)]
-        return out
-    out = list(a)
-    out[:len(b)] = [x + gain * y for x, y in zip(a, b)]
+def mix_add(a, b, level=1.0):
+    """a + level * b, both starting together; as long as the longer of the two."""
+    out = list(a) + [0.0] * (len(b) - len(a))
+    out[:len(b)] = [x + level * y for x, y in zip(out, b)]
     return out
 
 
@@ -538,9 +534,26 @@ class LoopMix:
         rr = reverb(self.rev, reverb_size, reverb_feedback, loop=True, right=True)
         left = [a + reverb_level * b for a, b in zip(left, rl)]
         right = [a + reverb_level * b for a, b in zip(right, rr)]
-        top = max(max(abs(v) for v in left), max(abs(v) for v in right)) or 1.0
-        g = MUSIC_PEAK / top
-        return [g * v for v in left], [g * v for v in right]
+        return level_music(left, right)
+
+
+def level_music(left, right):
+    """Bring a piece to the common music loudness, rounding off the few peaks
+    (mostly kick drums) that would poke above the ceiling, so that moving
+    from town to battle does not jump in volume."""
+    power = (sum(v * v for v in left) + sum(v * v for v in right)) / (2 * len(left))
+    g = MUSIC_LOUDNESS / math.sqrt(power or 1.0)
+    knee = 0.7 * MUSIC_PEAK
+    room = MUSIC_PEAK - knee
+    tanh = math.tanh
+
+    def limit(v):
+        v *= g
+        if -knee <= v <= knee:
+            return v
+        excess = tanh((abs(v) - knee) / room) * room
+        return knee + excess if v > 0 else -knee - excess
+    return [limit(v) for v in left], [limit(v) for v in right]
 
 
 def to_pcm16(samples):
@@ -798,25 +811,25 @@ def title_theme():
         "| F#5:3/2 E5:1/2 D5:1 B4:1 | C#5:2 E5:2 | D5:4 | C#5:2 E5:2 | D5:4 | r:4")
 
     horn = MidiTrack("Horn", 0)
-    horn.setup(program=60, volume=110, pan=64, reverb=70)
+    horn.setup(program=60, volume=90, pan=64, reverb=70)
     strings = MidiTrack("Strings", 1)
-    strings.setup(program=48, volume=85, pan=40, reverb=80)
+    strings.setup(program=48, volume=60, pan=40, reverb=80)
     pad = MidiTrack("Warm pad", 2)
-    pad.setup(program=89, volume=80, pan=80, reverb=90, chorus=40)
+    pad.setup(program=89, volume=92, pan=80, reverb=90, chorus=40)
     harp = MidiTrack("Harp", 3)
-    harp.setup(program=46, volume=80, pan=96, reverb=70)
+    harp.setup(program=46, volume=92, pan=96, reverb=70)
     bass = MidiTrack("Bass", 4)
-    bass.setup(program=32, volume=100, pan=64, reverb=30)
+    bass.setup(program=32, volume=82, pan=64, reverb=30)
     timp = MidiTrack("Timpani", 5)
-    timp.setup(program=47, volume=90, pan=56, reverb=60)
+    timp.setup(program=47, volume=75, pan=56, reverb=60)
     drums = MidiTrack("Drums", 9)
-    drums.setup(volume=80, reverb=60)
+    drums.setup(volume=60, reverb=60)
 
     for beat, length, key in theme:
         bar = int(beat // 4)
-        horn.note(beat, length, key, 96 if bar >= 12 else 88)
+        horn.note(beat, length, key, 92 if bar >= 12 else 88)
         if 12 <= bar < 20:
-            strings.note(beat, length, key - 12, 70)   # the strings lift the second half
+            strings.note(beat, length, key - 12, 62)   # the strings lift the second half
 
     for bar, sym in enumerate(chords):
         b = bar * 4
@@ -824,7 +837,7 @@ def title_theme():
             pad.note(b, 4, key, 62, gate=0.99)
         if 12 <= bar < 20:                               # strings hold the chord too
             for key in voicing(sym, note("A3")):
-                strings.note(b, 4, key, 52, gate=0.99)
+                strings.note(b, 4, key, 45, gate=0.99)
         # Harp: an eighth-note wave up and down the chord over two octaves.
         tones = voicing(sym, note("D4"))
         wave_up = tones + [t + 12 for t in tones]
@@ -901,19 +914,19 @@ def dungeon_theme():
         "| D4:2 F4:1 A4:1 | Bb4:3 G4:1 | Bb4:3/2 A4:1/2 G4:2 | E4:2 C#4:2", start_bar=8)
 
     choir = MidiTrack("Choir pad", 0)
-    choir.setup(program=91, volume=85, pan=48, reverb=100, chorus=30)
+    choir.setup(program=91, volume=110, pan=48, reverb=100, chorus=30)
     pizz = MidiTrack("Pizzicato", 1)
-    pizz.setup(program=45, volume=90, pan=84, reverb=60)
+    pizz.setup(program=45, volume=105, pan=84, reverb=60)
     celesta = MidiTrack("Celesta", 2)
-    celesta.setup(program=8, volume=95, pan=72, reverb=100)
+    celesta.setup(program=8, volume=115, pan=72, reverb=100)
     cello = MidiTrack("Cello", 3)
-    cello.setup(program=42, volume=100, pan=52, reverb=80)
+    cello.setup(program=42, volume=105, pan=52, reverb=80)
     drone = MidiTrack("Contrabass", 4)
-    drone.setup(program=43, volume=95, pan=64, reverb=50)
+    drone.setup(program=43, volume=110, pan=64, reverb=50)
     air = MidiTrack("Atmosphere", 5)
-    air.setup(program=99, volume=60, pan=32, reverb=110)
+    air.setup(program=99, volume=80, pan=32, reverb=110)
     drums = MidiTrack("Drums", 9)
-    drums.setup(volume=85, reverb=70)
+    drums.setup(volume=100, reverb=70)
 
     for beat, length, key in motif:
         celesta.note(beat, length, key, 78, gate=1.0)

@@ -35,6 +35,8 @@ constexpr std::string_view kResizeRequest = "\x1b[8;53;80t";
 // The typed line is shown in the game's usual bright white.
 constexpr unsigned char kInputAttr = 0x0F;
 constexpr std::size_t kMaxPendingKeys = 1024;
+// An attribute no frame uses: marks a cell curses does not hold.
+constexpr std::uint16_t kNotDrawn = 0xFFFF;
 
 // Everything the signal handlers need, prepared while it is safe to
 // allocate, so that the handlers themselves only write and tcsetattr.
@@ -43,6 +45,8 @@ struct ProcessGuard {
     int ttyFd = -1;
     char restore[512] = {};
     std::size_t restoreLength = 0;
+    char resume[64] = {};
+    std::size_t resumeLength = 0;
     termios savedModes{};
     bool haveSavedModes = false;
     int originalStderr = -1;
@@ -54,15 +58,21 @@ constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGB
 struct sigaction previousActions[std::size(kFatalSignals)];
 struct sigaction previousContinue;
 
-void restoreTerminalNow() {
-    if (guard.ttyFd < 0) return;
+void writeFromHandler(const char* bytes, std::size_t length) {
     std::size_t done = 0;
-    while (done < guard.restoreLength) {
-        ssize_t n = write(guard.ttyFd, guard.restore + done, guard.restoreLength - done);
+    while (done < length) {
+        ssize_t n = write(guard.ttyFd, bytes + done, length - done);
         if (n <= 0 && errno != EINTR) break;
         if (n > 0) done += static_cast<std::size_t>(n);
     }
+}
+
+void restoreTerminalNow() {
+    if (guard.ttyFd < 0) return;
+    int savedErrno = errno;
+    writeFromHandler(guard.restore, guard.restoreLength);
     if (guard.haveSavedModes) tcsetattr(guard.ttyFd, TCSANOW, &guard.savedModes);
+    errno = savedErrno;
 }
 
 // Ctrl-C, kill, crashes: put the terminal back, then die of the same signal
@@ -79,7 +89,16 @@ void onHangUp(int) {
     _exit(0);
 }
 
-void onContinue(int) { resumedFromSuspend = 1; }
+// Back from Ctrl-Z. Curses repaints and restores the terminal modes itself,
+// but switches the keypad codes back on only at its next key read; a line
+// already being typed would see arrow keys it cannot decode until then.
+void onContinue(int) {
+    resumedFromSuspend = 1;
+    if (!guard.active) return;
+    int savedErrno = errno;
+    writeFromHandler(guard.resume, guard.resumeLength);
+    errno = savedErrno;
+}
 
 void restoreAtExit() {
     if (guard.active) restoreTerminalNow();
@@ -108,9 +127,9 @@ void removeHandlers() {
     sigaction(SIGCONT, &previousContinue, nullptr);
 }
 
-// Append a terminfo string to the prebuilt restore sequence, without the
-// $<..> padding marks that only tputs understands.
-void appendCapability(const char* name) {
+// Append a terminfo string to a prebuilt sequence, without the $<..>
+// padding marks that only tputs understands.
+void appendCapability(const char* name, char* buffer, std::size_t capacity, std::size_t& length) {
     const char* cap = tigetstr(name);
     if (cap == nullptr || cap == reinterpret_cast<const char*>(-1)) return;
     for (const char* p = cap; *p != '\0'; ++p) {
@@ -121,8 +140,8 @@ void appendCapability(const char* name) {
                 continue;
             }
         }
-        if (guard.restoreLength + 1 >= sizeof(guard.restore)) return;
-        guard.restore[guard.restoreLength++] = *p;
+        if (length + 1 >= capacity) return;
+        buffer[length++] = *p;
     }
 }
 
@@ -261,11 +280,15 @@ TerminalConsole::TerminalConsole(const TerminalOptions& options)
     if (guarded_) {
         guard.ttyFd = outFd_;
         guard.restoreLength = 0;
-        for (const char* cap : {"sgr0", "cnorm", "rmkx", "rmcup"}) appendCapability(cap);
+        for (const char* cap : {"sgr0", "cnorm", "rmkx", "rmcup"})
+            appendCapability(cap, guard.restore, sizeof guard.restore, guard.restoreLength);
+        guard.resumeLength = 0;
+        appendCapability("smkx", guard.resume, sizeof guard.resume, guard.resumeLength);
         guard.active = 1;
     }
     setUpColours();
     buildGlyphs();
+    forgetRows(0, kConsoleHeight - 1);
     requestGameSize();
     shownLines_ = LINES;
     shownCols_ = COLS;
@@ -395,7 +418,10 @@ void TerminalConsole::repaint() {
 // Put what the player should see now into curses and send the difference.
 void TerminalConsole::show() {
     bool notice = tooSmall();
-    if (notice != showingNotice_ || LINES != shownLines_ || COLS != shownCols_) werase(stdscr);
+    if (notice != showingNotice_ || LINES != shownLines_ || COLS != shownCols_) {
+        werase(stdscr);
+        forgetRows(0, kConsoleHeight - 1);
+    }
     showingNotice_ = notice;
     shownLines_ = LINES;
     shownCols_ = COLS;
@@ -412,12 +438,23 @@ void TerminalConsole::show() {
     doupdate();
 }
 
+// Only cells that differ from what curses already holds are handed over;
+// curses then works out what the terminal needs.
 void TerminalConsole::drawFrame() {
-    for (int row = 0; row < kConsoleHeight; ++row)
-        for (int col = 0; col < kConsoleWidth; ++col) {
-            const Cell& cell = frame_[row * kConsoleWidth + col];
-            putCell(row, col, cell.ch, static_cast<unsigned char>(cell.attr & 0xFF));
-        }
+    for (std::size_t i = 0; i < frame_.size(); ++i) {
+        const Cell& cell = frame_[i];
+        if (cell == inCurses_[i]) continue;
+        putCell(static_cast<int>(i) / kConsoleWidth, static_cast<int>(i) % kConsoleWidth, cell.ch,
+                static_cast<unsigned char>(cell.attr & 0xFF));
+        inCurses_[i] = cell;
+    }
+}
+
+// Mark rows as holding something else than the frame (the typed line, the
+// notice, a cleared screen) so the next frame draws them again.
+void TerminalConsole::forgetRows(int firstRow, int lastRow) {
+    for (int i = firstRow * kConsoleWidth; i < (lastRow + 1) * kConsoleWidth; ++i)
+        inCurses_[i].attr = kNotDrawn;
 }
 
 void TerminalConsole::putCell(int row, int col, unsigned char ch, unsigned char attr) {
@@ -457,6 +494,7 @@ void TerminalConsole::drawInputRow() {
         if (wcwidth(ch) != 1) ch = L'?';  // keep one typed character per cell
         putWide(kInputRow, static_cast<int>(col), ch, kInputAttr);
     }
+    forgetRows(kInputRow, kInputRow);
     wmove(stdscr, kInputRow, static_cast<int>(edit.cursor - edit.scroll));
 }
 

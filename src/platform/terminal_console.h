@@ -82,6 +82,7 @@ private:
     bool tooSmall() const;
     void show();
     void drawFrame();
+    void forgetRows(int firstRow, int lastRow);
     void drawNotice();
     void drawInputRow();
     void putCell(int row, int col, unsigned char ch, unsigned char attr);
@@ -105,6 +106,7 @@ private:
     int shownCols_ = 0;
     bool showingNotice_ = false;
     Cells frame_{};
+    Cells inCurses_{};  // the frame cells curses holds now
     std::array<wchar_t, 256> glyphs_{};
     std::array<short, 256> pairs_{};
     std::array<unsigned int, 256> styles_{};

@@ -48,11 +48,12 @@ void putText(Cells& cells, int row, const std::string& text) {
 // A game process on its own pseudo-terminal of the given size.
 class PtyGame {
 public:
-    PtyGame(int rows, int cols, const std::function<int()>& body) {
+    PtyGame(int rows, int cols, const std::function<int()>& body,
+            const char* term = "xterm-256color") {
         winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
         pid_ = forkpty(&master_, nullptr, nullptr, &size);
         if (pid_ == 0) {
-            setenv("TERM", "xterm-256color", 1);
+            setenv("TERM", term, 1);
             setenv("LC_ALL", "C.UTF-8", 1);
             _exit(body());
         }
@@ -66,11 +67,12 @@ public:
     }
 
     // Read what the game sends until `text` shows up or time runs out.
-    bool waitFor(const std::string& text, int timeoutMs = 5000) {
+    // Only output from offset `from` on counts.
+    bool waitFor(const std::string& text, int timeoutMs = 5000, std::size_t from = 0) {
         auto deadline = now() + timeoutMs;
-        while (output.find(text) == std::string::npos) {
+        while (output.find(text, from) == std::string::npos) {
             int left = static_cast<int>(deadline - now());
-            if (left <= 0 || !readSome(left)) return output.find(text) != std::string::npos;
+            if (left <= 0 || !readSome(left)) return output.find(text, from) != std::string::npos;
         }
         return true;
     }
@@ -205,6 +207,9 @@ TEST(TerminalConsole, SendsGlyphsInColourAndOnlyWhatChanged) {
         note("message");
         console.repaint();
         note("repaint");
+        console.setTitle("Orvantis");
+        console.setTitle("Orvantis");  // the game sets it with every frame
+        note("title");
         return console.readBack() == cells ? 0 : 1;
     });
     ASSERT_TRUE(game.waitFor(marker("repaint")));
@@ -226,9 +231,32 @@ TEST(TerminalConsole, SendsGlyphsInColourAndOnlyWhatChanged) {
     EXPECT_NE(repaint.find("HELLO TRAVELLER"), std::string::npos) << "a repaint resends all";
     EXPECT_NE(repaint.find("The spore beast"), std::string::npos);
 
-    std::string end = game.after("repaint");
+    std::string title = game.between("repaint", "title");
+    EXPECT_EQ(title, "\x1b]2;Orvantis\x07") << "sent once, only when it changes";
+
+    std::string end = game.after("title");
     EXPECT_NE(end.find("\x1b[?1049l"), std::string::npos) << "left the alternate screen";
     EXPECT_NE(end.find("\x1b[?25h"), std::string::npos) << "cursor shown again";
+}
+
+TEST(TerminalConsole, EightColourTerminalsShowBrightAsBoldAndKeepTextReadable) {
+    PtyGame game(
+        53, 80,
+        [] {
+            TerminalConsole console;
+            Cells cells = frameWithText(1, 1, "YB", 0x1E);  // bright yellow on blue
+            cells[2 * kConsoleWidth + 1] = {'D', 0x91};     // dark blue on bright blue
+            console.writeFrame(cells);
+            note("drawn");
+            return 0;
+        },
+        "xterm");
+    ASSERT_TRUE(game.waitFor(marker("drawn")));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+    std::string frame = game.output.substr(0, game.output.find(marker("drawn")));
+    EXPECT_NE(frame.find("1m\x1b[33m\x1b[44mYB"), std::string::npos) << "bold yellow on blue";
+    EXPECT_NE(frame.find("\x1b[34m\x1b[40mD"), std::string::npos)
+        << "blue text on a bright blue it cannot show moves to black, not blue on blue";
 }
 
 TEST(TerminalConsole, ReadLineEditsAndRecallsEarlierLines) {
@@ -361,6 +389,65 @@ TEST(TerminalConsole, SignalsLeaveTheTerminalAsItWas) {
         ASSERT_EQ(tcgetattr(game.master(), &modes), 0);
         EXPECT_TRUE((modes.c_lflag & ICANON) && (modes.c_lflag & ECHO)) << "line mode back";
     }
+}
+
+// Ctrl-Z needs a job-control shell: the game runs in its own foreground
+// process group under a stand-in shell that reports when it stops.
+int runAsForegroundJob(const std::function<int()>& game) {
+    int go[2];
+    if (pipe(go) != 0) return 90;
+    pid_t job = fork();
+    if (job == 0) {
+        setpgid(0, 0);
+        char ready;
+        if (read(go[0], &ready, 1) != 1) _exit(91);
+        _exit(game());
+    }
+    setpgid(job, job);
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(STDIN_FILENO, job);
+    if (write(go[1], "g", 1) != 1) return 92;
+    note("job=" + std::to_string(job));
+    for (;;) {
+        int status = 0;
+        if (waitpid(job, &status, WUNTRACED) != job) return 93;
+        if (WIFSTOPPED(status)) note("stopped");
+        else return WIFEXITED(status) ? WEXITSTATUS(status) : 94;
+    }
+}
+
+TEST(TerminalConsole, SuspendLeavesTheGameScreenAndResumeRedrawsIt) {
+    PtyGame game(53, 80, [] {
+        return runAsForegroundJob([] {
+            TerminalConsole console;
+            console.writeFrame(frameWithText(5, 5, "HELLO TRAVELLER"));
+            note("ready");
+            std::string line;
+            bool typed = console.readLine(line);
+            note("line=" + line);
+            return typed ? 0 : 1;
+        });
+    });
+    ASSERT_TRUE(game.waitFor(marker("ready")));
+    const std::string jobNote = "\x1b]7777;job=";
+    std::size_t jobAt = game.output.find(jobNote);
+    ASSERT_NE(jobAt, std::string::npos);
+    pid_t job = std::atoi(game.output.c_str() + jobAt + jobNote.size());
+    ASSERT_GT(job, 0);
+
+    kill(-job, SIGTSTP);
+    ASSERT_TRUE(game.waitFor(marker("stopped"))) << "Ctrl-Z stops the game";
+    EXPECT_NE(game.after("ready").find("\x1b[?1049l"), std::string::npos)
+        << "and gives the shell its screen back";
+    std::size_t stoppedAt = game.output.size();
+    kill(-job, SIGCONT);
+    EXPECT_TRUE(game.waitFor("HELLO TRAVELLER", 2000, stoppedAt)) << "the frame is back";
+    EXPECT_NE(game.output.find("\x1b[?1049h", stoppedAt), std::string::npos);
+    EXPECT_NE(game.output.find("\x1b[?1h", stoppedAt), std::string::npos)
+        << "the arrow keys are switched back to the codes the game reads";
+    game.type("g\x1bOD\x1bOD" "o\r");
+    EXPECT_TRUE(game.waitFor(marker("line=og")));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
 }
 
 TEST(TerminalConsole, SmallTerminalShowsNoticeUntilResizedThenTheFrame) {

@@ -1,0 +1,142 @@
+// Tagged records and the keyed data-file reader.
+#include <gtest/gtest.h>
+
+#include "data/record.h"
+#include "data/simple_file.h"
+#include "data/spell.h"
+#include "support/test_world.h"
+
+namespace orv {
+namespace {
+
+using test::ScratchDirectory;
+using test::TestWorld;
+
+int countBars(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '|')); }
+
+TEST(Record, ProtagonistRecordHas32FieldsAndTwoBarsMeetBeforeTheName) {
+    TestWorld w;
+    Player& player = w.game.player;
+    player.reset();
+    player.name = "Zed";
+    const std::string record = player.toRecord();
+    EXPECT_EQ(countBars(record), 4 * 32);
+    EXPECT_NE(record.find("|NUM|modNormal|0||STR|name|Zed|"), std::string::npos);
+    EXPECT_EQ(record.rfind("|NUM|HP|0|", 0), 0u);
+    EXPECT_NE(record.find("|NUM|modMaxHP|0|"), std::string::npos);
+    EXPECT_NE(record.find("|NUM|hiDef|0||NUM|modSpd|"), std::string::npos);
+}
+
+TEST(Record, NumbersAreWrittenPlainAndReadBackByPositionOnly) {
+    TestWorld w;
+    Player& player = w.game.player;
+    player.stats[HP] = 2.5f;
+    player.stats[MaxHP] = 100;
+    player.effective[Attack] = 12.25f;
+    player.effectiveResistances[Ether] = 1.05f;
+    std::string record = player.toRecord();
+    EXPECT_NE(record.find("|HP|2.5|"), std::string::npos);
+    EXPECT_NE(record.find("|maxHP|100|"), std::string::npos);
+
+    // Scripts may misspell names: only the order matters.
+    std::size_t at;
+    while ((at = record.find("|NUM|HP|")) != std::string::npos) record.replace(at, 8, "|NUM|hitpoints|");
+    Sidekick other;
+    other.fromRecord(record);
+    EXPECT_EQ(other.stats[HP], 2.5f);
+    EXPECT_EQ(other.stats[MaxHP], 100.0f);
+    EXPECT_EQ(other.effective[Attack], 12.25f);
+    EXPECT_FLOAT_EQ(other.effectiveResistances[Ether], 1.05f);
+    EXPECT_EQ(other.name, "Sidekick");  // names are never read back
+}
+
+TEST(Record, NextFieldTakesValuesInOrderAndSurvivesBrokenRecords) {
+    std::string record = RecordWriter().number("a", 7.5f).text("b", "word").str();
+    EXPECT_EQ(nextField(record), "7.5");
+    EXPECT_EQ(nextField(record), "word");
+    EXPECT_EQ(record, "");
+    std::string broken = "|NUM|a|1";
+    float value = 99;
+    readFloat(broken, value);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(broken, "");
+    std::string text = "|NUM|a|abc|";
+    readFloat(text, value);
+    EXPECT_EQ(value, 0.0f);
+}
+
+TEST(SimpleFile, FindStopsAtNewlineOnlyWhenAsked) {
+    ScratchDirectory dir;
+    dir.write("data.txt", "first line\nKEY: 12\nKEY:12\n");
+    TestWorld w;
+    SimpleFile stopping("data.txt");
+    EXPECT_EQ(stopping.find("KEY", true), -1);
+    SimpleFile open("data.txt");
+    EXPECT_EQ(open.find("KEY", false), 12);
+    EXPECT_EQ(open.readString(), "12");
+    // Successive finds give successive occurrences; exactly one character
+    // after the colon is skipped.
+    EXPECT_GT(open.find("KEY", false), 12);
+    EXPECT_EQ(open.readString(), "2");
+    EXPECT_EQ(open.find("KEY", false), -1);
+}
+
+TEST(SimpleFile, FindBackwardAndMissingThings) {
+    ScratchDirectory dir;
+    dir.write("data.txt", "A: 1\nB: 2\nA: 3\n");
+    TestWorld w;
+    SimpleFile file("data.txt");
+    ASSERT_GT(file.find("B", false), 0);
+    EXPECT_EQ(file.findBackward("A", false), 1);
+    EXPECT_EQ(file.readString(), "1");
+    ASSERT_GT(file.find("A: 3", false), 0);
+    EXPECT_EQ(file.findBackward("B", true), -1);  // B is on an earlier line
+
+    SimpleFile nothing("absent.txt");
+    EXPECT_EQ(nothing.readString(), "");
+    EXPECT_EQ(nothing.readNumber(), 0.0);
+    const auto& messages = w.game.screen.messages();
+    ASSERT_GE(messages.size(), 3u);
+    EXPECT_EQ(messages[2], "ERROR: could not open absent.txt\n");
+    EXPECT_EQ(messages[1], "currentFile not found!absent.txt\n");
+    EXPECT_EQ(messages[0], "currentFile not found!absent.txt\n");
+
+    SimpleFile noColon("data.txt");
+    noColon.find("A: 3", false);
+    noColon.readString();
+    EXPECT_EQ(noColon.readString(), "");
+    EXPECT_EQ(w.game.screen.messages()[0], "ERROR: could not read string stat from data.txt\n");
+
+    SimpleFile copy(file);
+    EXPECT_FALSE(copy.isOpen());
+    EXPECT_NE(w.game.screen.messages()[0].find("you are screwed."), std::string::npos);
+}
+
+TEST(Spell, ReadsItsRecordFromTheFirstOccurrenceOfItsName) {
+    ScratchDirectory dir;
+    dir.write("spells/spells.txt",
+              "SPELL_BEGIN\nName: Spark\nDescription: a spark\n Level: 1\nPower: 1.5\nMP Cost: 4\n"
+              "Battle Only: no\nElement: Fire\nTarget: ENEMY\nScript: none\n"
+              "SPELL_BEGIN\nName: Mend\nDescription: heals\n Level: 2\nPower: -2\nMP Cost: 6\n"
+              "Battle Only: No\nElement: Light\nTarget: ALLY\nScript: None\n");
+    TestWorld w;
+    Spell spark("Spark");
+    EXPECT_TRUE(spark.found);
+    EXPECT_EQ(spark.description, "a spark");
+    EXPECT_EQ(spark.level, 1.0f);
+    EXPECT_EQ(spark.power, 1.5f);
+    EXPECT_EQ(spark.mpCost, 4.0f);
+    EXPECT_TRUE(spark.battleOnly);  // only the exact "No" is false
+    EXPECT_EQ(spark.script, "none");
+    EXPECT_EQ(spark.toRecord(),
+              "|NUM|level|1||NUM|power|1.5||NUM|MPCost|4||NUM|battleOnly|1||STR|element|Fire|"
+              "|STR|target|ENEMY||STR|script|none|");
+    Spell mend("Mend");
+    EXPECT_FALSE(mend.battleOnly);
+    EXPECT_EQ(mend.target, "ALLY");
+    Spell lost("Nowhere");
+    EXPECT_FALSE(lost.found);
+}
+
+}  // namespace
+}  // namespace orv
