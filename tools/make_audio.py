@@ -180,6 +180,12 @@ class MidiTrack:
         return b"MTrk" + struct.pack(">I", len(data)) + bytes(data)
 
 
+def replace_when_done(path):
+    """Name to write a file under; the finished file is renamed over `path`,
+    so nobody (the game, git) ever picks up a half-written one."""
+    return path + ".part"
+
+
 def write_midi(path, bpm, bars, tracks, title, beats_per_bar=4):
     conductor = MidiTrack(title)
     conductor.meta(0, 0x51, struct.pack(">I", round(60_000_000 / bpm))[1:])
@@ -187,8 +193,9 @@ def write_midi(path, bpm, bars, tracks, title, beats_per_bar=4):
     end_tick = bars * beats_per_bar * PPQ
     chunks = [conductor.encode(end_tick)] + [t.encode(end_tick) for t in tracks]
     header = b"MThd" + struct.pack(">IHHH", 6, 1, len(chunks), PPQ)
-    with open(path, "wb") as f:
+    with open(replace_when_done(path), "wb") as f:
         f.write(header + b"".join(chunks))
+    os.replace(replace_when_done(path), path)
 
 
 def read_midi_summary(path):
@@ -571,11 +578,12 @@ def write_wav(path, channels):
         frames = pcm[0]
     if sys.byteorder == "big":
         frames.byteswap()
-    with wave.open(path, "wb") as w:
+    with wave.open(replace_when_done(path), "wb") as w:
         w.setnchannels(len(pcm))
         w.setsampwidth(2)
         w.setframerate(SR)
         w.writeframes(frames.tobytes())
+    os.replace(replace_when_done(path), path)
 
 
 def write_mp3(path, left, right, title):
@@ -583,7 +591,9 @@ def write_mp3(path, left, right, title):
         wav = os.path.join(tmp, "music.wav")
         write_wav(wav, [left, right])
         subprocess.run(["lame", "--quiet", "-b", MP3_BITRATE, "-q", "2", "-m", "j",
-                        "--tt", title, "--ta", "Orvantis", wav, path], check=True)
+                        "--tt", title, "--ta", "Orvantis", wav, replace_when_done(path)],
+                       check=True)
+    os.replace(replace_when_done(path), path)
 
 
 def cached(fn):
@@ -998,7 +1008,9 @@ def battle_music():
         "| E5:1/2 G5:1/2 B5:1 A5:1/2 G5:1/2 E5:1 | A5:3 r:1 "
         "| F5:1/2 G5:1/2 A5:1 C6:1 A5:1 | B5:1/2 A5:1/2 G5:1 D5:1 G5:1 "
         "| G#5:3/2 F#5:1/2 E5:1 B4:1 | E5:2 r:2", start_bar=4)
-    at = lambda beat: samples_at(beat, spb)  # noqa: E731
+
+    def at(beat):
+        return samples_at(beat, spb)
 
     for beat, length, key in melody:
         mix.add(lead(key, at(length * Fraction(9, 10))), at(beat), 0.30, 0.1, rev=0.25, echo_send=0.35)
@@ -1066,7 +1078,9 @@ def town_music():
         "| C5:3 r:1 | A4:1 C5:1 F5:1 G5:1 | A5:3/2 F5:1/2 D5:2 | F5:1 Bb4:1 D5:1 F5:1 | E5:3 r:1 "
         "| D5:3/2 F5:1/2 Bb5:2 | G5:3/2 E5:1/2 C5:2 | C5:1 E5:1 A5:1 G5:1 | F5:3 D5:1 "
         "| D5:3/2 F5:1/2 Bb5:1 A5:1 | G5:1 E5:1 C5:1 Bb4:1 | A4:3/2 C5:1/2 F5:2 | r:4")
-    at = lambda beat: samples_at(beat, spb)  # noqa: E731
+
+    def at(beat):
+        return samples_at(beat, spb)
 
     for beat, length, key in melody:
         mix.add(flute(key, at(length * Fraction(19, 20))), at(beat), 0.32, 0.15, rev=0.35, echo_send=0.2)
@@ -1113,7 +1127,9 @@ def levelup_music():
     melody = phrase(
         "G4:1/3 G4:1/3 G4:1/3 C5:3 | C5:1/3 D5:1/3 E5:1/3 F5:2 A5:1 | Ab5:3/2 G5:1/2 Eb5:2 "
         "| F5:3/2 G5:1/2 Bb5:2 | C6:4 | B5:3/2 A5:1/2 G5:1 r:1")
-    at = lambda beat: samples_at(beat, spb)  # noqa: E731
+
+    def at(beat):
+        return samples_at(beat, spb)
 
     for beat, length, key in melody:
         mix.add(brass(key, at(length * Fraction(9, 10))), at(beat), 0.34, 0.0, rev=0.35)

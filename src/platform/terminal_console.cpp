@@ -560,22 +560,22 @@ bool TerminalConsole::applyEditKey(const RawKey& key) {
         edit.text.insert(edit.cursor++, 1, static_cast<wchar_t>(key.code));
         return true;
     }
-    bool special = key.kind == KEY_CODE_YES;
-    if ((special && key.code == KEY_BACKSPACE) || (!special && (key.code == 127 || key.code == 8))) {
+    bool named = key.kind == KEY_CODE_YES;  // a key curses decoded for us
+    if ((named && key.code == KEY_BACKSPACE) || (!named && (key.code == 127 || key.code == 8))) {
         if (edit.cursor > 0) edit.text.erase(--edit.cursor, 1);
-    } else if (special && key.code == KEY_DC) {
+    } else if (named && key.code == KEY_DC) {
         if (edit.cursor < edit.text.size()) edit.text.erase(edit.cursor, 1);
-    } else if (special && key.code == KEY_LEFT) {
+    } else if (named && key.code == KEY_LEFT) {
         if (edit.cursor > 0) --edit.cursor;
-    } else if (special && key.code == KEY_RIGHT) {
+    } else if (named && key.code == KEY_RIGHT) {
         if (edit.cursor < edit.text.size()) ++edit.cursor;
-    } else if (special && key.code == KEY_HOME) {
+    } else if (named && key.code == KEY_HOME) {
         edit.cursor = 0;
-    } else if (special && key.code == KEY_END) {
+    } else if (named && key.code == KEY_END) {
         edit.cursor = edit.text.size();
-    } else if (special && key.code == KEY_UP) {
+    } else if (named && key.code == KEY_UP) {
         recallHistory(-1);
-    } else if (special && key.code == KEY_DOWN) {
+    } else if (named && key.code == KEY_DOWN) {
         recallHistory(+1);
     }
     return true;
