@@ -515,7 +515,7 @@ void TerminalConsole::checkResumed() {
 // ---- line input ----
 
 bool TerminalConsole::readLine(std::string& line) {
-    editing_.emplace();
+    editing_ = LineEdit{};
     editing_->historyPos = history_.size();
     // Only keys already peeked at count here; what is still unread in the
     // terminal (an Enter typed ahead, say) goes through the editor below.
