@@ -54,6 +54,16 @@ std::string lowercase(std::string text) {
     return text;
 }
 
+std::string capitalizeWords(std::string text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool wordStart = i == 0 || text[i - 1] == ' ' || text[i - 1] == '-';
+        if (!wordStart) continue;
+        if (text.compare(i, 3, "of ") == 0 || text.compare(i, 4, "the ") == 0) continue;
+        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    }
+    return text;
+}
+
 bool matchesAny(const std::string& command, std::initializer_list<const char*> spellings) {
     return std::any_of(spellings.begin(), spellings.end(),
                        [&](const char* spelling) { return command == spelling; });

@@ -27,6 +27,11 @@ std::size_t visibleCount(const std::string& text);
 
 std::string lowercase(std::string text);
 
+// Names the way the game writes them: the first letter and every letter
+// after a blank or a hyphen in upper case, except where the text there
+// begins with "of " or "the " ("conan of the north" -> "Conan of the North").
+std::string capitalizeWords(std::string text);
+
 // Commands are whole lines compared with each accepted spelling.
 bool matchesAny(const std::string& command, std::initializer_list<const char*> spellings);
 

@@ -16,7 +16,7 @@ public:
     ResistanceBlock resistances;
     std::string name;
     std::string description;
-    std::string type;  // a protagonist's class: "Fighter", "Mage", "Rogue", "Outlaw", "Custom"
+    std::string className;  // a protagonist's class: "Fighter", "Mage", "Rogue", "Outlaw", "Custom"
 };
 
 }  // namespace orv

@@ -47,7 +47,7 @@ StatBlock playerLevelIncrements(LevelChoice choice) {
 
 StatBlock sidekickLevelIncrements(const std::string& type) {
     struct Growth {
-        const char* type;
+        const char* className;
         float attack, magic, speed, defence, maxHP, maxMP;
     };
     static constexpr Growth table[] = {
@@ -58,7 +58,7 @@ StatBlock sidekickLevelIncrements(const std::string& type) {
     };
     StatBlock up;
     for (const Growth& growth : table) {
-        if (type != growth.type) continue;
+        if (type != growth.className) continue;
         up[Attack] = growth.attack;
         up[Magic] = growth.magic;
         up[Speed] = growth.speed;

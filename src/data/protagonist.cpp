@@ -30,7 +30,7 @@ Item* Protagonist::equip(int slot, std::unique_ptr<Item> item) {
     if (old) {
         effective.subtract(old->stats);
         effectiveResistances.subtract(old->resistances);
-        itemKeeper().inventory.push_back(std::move(slots_[slot]));
+        itemKeeper().inventory.add(std::move(slots_[slot]));
     }
     if (item) {
         effective.add(item->stats);
@@ -49,18 +49,18 @@ void Protagonist::unequipAll() {
 
 bool Protagonist::useOrEquip(std::unique_ptr<Item> item) {
     if (!item) return false;
-    const int kind = item->kind;
-    if (kind >= KindBoots && kind <= KindHeadgear) {
-        equip(kind, std::move(item));
-    } else if (kind >= KindGun && kind <= KindStaff) {
+    const int type = item->type;
+    if (type >= TypeBoots && type <= TypeHeadgear) {
+        equip(type, std::move(item));
+    } else if (type >= TypeGun && type <= TypeStaff) {
         equip(SlotWeapon, std::move(item));
-    } else if (kind >= KindHpPotion && kind <= KindHybridPotion) {
+    } else if (type >= TypeHp && type <= TypeHybrid) {
         effective.add(item->stats);
         if (effective[HP] > effective[MaxHP]) effective[HP] = effective[MaxHP];
         if (effective[MP] > effective[MaxMP]) effective[MP] = effective[MaxMP];
     } else {
         // Nothing to do with it: keep it rather than let it vanish.
-        itemKeeper().inventory.push_back(std::move(item));
+        itemKeeper().inventory.add(std::move(item));
     }
     return true;
 }

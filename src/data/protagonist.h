@@ -10,10 +10,9 @@
 
 #include "data/entity.h"
 #include "data/spell.h"
+#include "items/item_list.h"
 
 namespace orv {
-
-class Item;
 
 enum EquipSlot : int { SlotBoots = 0, SlotShield, SlotVisor, SlotWeapon, SlotCount };
 
@@ -27,7 +26,7 @@ public:
     std::vector<Spell> spells;
     StatBlock effective;
     ResistanceBlock effectiveResistances;
-    std::vector<std::unique_ptr<Item>> inventory;
+    ItemList inventory;
     std::string note;  // carried and saved; nothing in the game fills it yet
 
     // The protagonist whose list takes items coming off a slot: the

@@ -1,30 +1,77 @@
-// Something a protagonist can carry, wear or drink. The kind decides where it
-// goes: 0 boots, 1 shield, 2 headgear, 3 gun, 4 sword, 5 staff, 6 HP potion,
-// 7 MP potion, 8 hybrid potion.
+// Equipment and consumables. An item's name is made of up to three words
+// from the item files (a prefix, a base item, a suffix) and its numbers are
+// rolled afresh, with random factors, every time it is made.
 #pragma once
+
+#include <istream>
+#include <memory>
+#include <string>
 
 #include "data/entity.h"
 
 namespace orv {
 
-enum ItemKind : int {
-    KindBoots = 0,
-    KindShield,
-    KindHeadgear,
-    KindGun,
-    KindSword,
-    KindStaff,
-    KindHpPotion,
-    KindMpPotion,
-    KindHybridPotion,
+// The base file an item came from; it decides the equipment slot.
+enum ItemType : int {
+    TypeBoots = 0,
+    TypeShield,
+    TypeHeadgear,
+    TypeGun,
+    TypeSword,
+    TypeStaff,
+    TypeHp,
+    TypeMp,
+    TypeHybrid,
+    ItemTypeCount
 };
 
 class Item : public Entity {
 public:
     Item() = default;
-    explicit Item(int itemKind) : kind(itemKind) {}
 
-    int kind = 0;
+    // A random item of a level: random type, then generated.
+    static std::unique_ptr<Item> random(int level);
+    // A random item of a level and a given type.
+    static std::unique_ptr<Item> random(int level, int type);
+    // An item rebuilt from its full display name (loading, quest rewards).
+    static std::unique_ptr<Item> fromName(const std::string& fullName);
+
+    int type = 0;
+    int price = 0;
+    bool hasPrefix = false;
+    bool hasSuffix = false;
+
+    bool isConsumable() const { return type >= TypeHp && type <= TypeHybrid; }
+    // What a shop asks for it, by level and by how many affixes it carries.
+    int shopPrice() const;
+
+private:
+    void generate(int level);
+    void readStatistics(std::istream& in);
+    void applyPrefix(float level, const std::string& element);
+    void applySuffix(float level, const std::string& kind);
 };
+
+// The eleven item files, by their game paths.
+extern const char* const kItemBaseFiles[ItemTypeCount];
+extern const char* const kPrefixFile;
+extern const char* const kSuffixFile;
+
+// The reader's scanning steps, shared with the content checker.
+namespace item_scan {
+// Skips to the next record's name line and reads its name.
+std::string readName(std::istream& in);
+// Skips to the next colon and one character; the rest of the line / a number.
+std::string readText(std::istream& in);
+float readNumber(std::istream& in);
+// The first record at or after the stream position whose level is at least
+// `level` (the last record when none is); `level` becomes its level. The
+// stream is left after that record's level line.
+std::string findByLevel(std::istream& in, const std::string& path, float& level);
+// Finds the first record whose name stands in `fullName` at `position`;
+// returns the position after it and its blank, or `position` unchanged.
+std::size_t findByName(std::istream& in, const std::string& path, const std::string& fullName,
+                       std::size_t position);
+}  // namespace item_scan
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include "app/game.h"
 #include "core/colors.h"
 #include "core/text.h"
+#include "screens/creator.h"
 #include "screens/sysmenu.h"
 
 namespace orv {
@@ -24,11 +25,24 @@ void Splash::Draw() {
     screen.addMenuOption("<-> System Menu");
 }
 
+void Splash::startNewGame() {
+    Game& g = game();
+    g.player.spells.clear();
+    g.screen.clearMessages();
+    setSubState(new Creator(this, false));
+    g.player.resetGame();
+    g.player.reset();
+    g.sidekick.reset();
+    g.player.learnSpells(1);
+    g.screen.clearMessages();
+}
+
 void Splash::Update(const std::string& command) {
-    // "start new game" (sn, s, 1) opens character creation and "load" (l, 2)
-    // the save slots, "editor" the space shooter and "guide" the tutorial,
-    // once those screens exist.
-    if (matchesAny(command, {"exit", "e", "0"})) {
+    // "load" (l, 2) opens the save slots, "editor" the space shooter and
+    // "guide" the tutorial, once those screens exist.
+    if (matchesAny(command, {"start new game", "sn", "s", "1"})) {
+        startNewGame();
+    } else if (matchesAny(command, {"exit", "e", "0"})) {
         *running_ = 0;
         closeState();
     } else if (command == "-") {

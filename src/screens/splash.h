@@ -13,6 +13,7 @@ public:
     void Update(const std::string& command) override;
 
 private:
+    void startNewGame();
     int* running_;
 };
 

@@ -12,8 +12,9 @@ namespace {
 using test::ScratchDirectory;
 using test::TestWorld;
 
-std::unique_ptr<Item> makeItem(int kind, Stat stat, float amount) {
-    auto item = std::make_unique<Item>(kind);
+std::unique_ptr<Item> makeItem(int type, Stat stat, float amount) {
+    auto item = std::make_unique<Item>();
+    item->type = type;
     item->stats[stat] = amount;
     return item;
 }
@@ -41,16 +42,16 @@ TEST(Equipment, EquippingOverAnItemReturnsItToThePlayersList) {
     Sidekick& sidekick = w.game.sidekick;
     sidekick.stats[LowDefence] = 5;
     sidekick.copyBaseToEffective();
-    Item* oldBoots = sidekick.useOrEquip(makeItem(KindBoots, LowDefence, 3)) ? sidekick.equipped(SlotBoots) : nullptr;
+    Item* oldBoots = sidekick.useOrEquip(makeItem(TypeBoots, LowDefence, 3)) ? sidekick.equipped(SlotBoots) : nullptr;
     ASSERT_NE(oldBoots, nullptr);
-    EXPECT_TRUE(sidekick.useOrEquip(makeItem(KindBoots, LowDefence, 7)));
+    EXPECT_TRUE(sidekick.useOrEquip(makeItem(TypeBoots, LowDefence, 7)));
     EXPECT_EQ(sidekick.effective[LowDefence], 12.0f);  // base + new boots only
     ASSERT_EQ(player.inventory.size(), 1u);             // the party's one list
-    EXPECT_EQ(player.inventory[0].get(), oldBoots);
+    EXPECT_EQ(player.inventory.at(0), oldBoots);
     EXPECT_TRUE(sidekick.inventory.empty());
 
-    EXPECT_TRUE(player.useOrEquip(makeItem(KindStaff, Magic, 4)));
-    EXPECT_EQ(player.equipped(SlotWeapon)->kind, KindStaff);
+    EXPECT_TRUE(player.useOrEquip(makeItem(TypeStaff, Magic, 4)));
+    EXPECT_EQ(player.equipped(SlotWeapon)->type, TypeStaff);
     EXPECT_EQ(player.equipped(7), nullptr);
     EXPECT_FALSE(player.useOrEquip(nullptr));
     player.unequipAll();
@@ -63,7 +64,7 @@ TEST(Equipment, PotionsHealUpToTheMaximum) {
     Player& player = w.game.player;
     player.effective[MaxHP] = 100;
     player.effective[HP] = 90;
-    EXPECT_TRUE(player.useOrEquip(makeItem(KindHpPotion, HP, 30)));
+    EXPECT_TRUE(player.useOrEquip(makeItem(TypeHp, HP, 30)));
     EXPECT_EQ(player.effective[HP], 100.0f);
     EXPECT_TRUE(player.inventory.empty());  // drunk, not kept
 }
@@ -87,14 +88,14 @@ TEST(Levels, ExperienceThresholdsAndTheCap) {
 TEST(Levels, ApplyingALevelKeepsCurrentHitPointsAndGrowsTheRest) {
     TestWorld w;
     Sidekick& sidekick = w.game.sidekick;
-    sidekick.type = "Mage";
+    sidekick.className = "Mage";
     sidekick.stats[MaxHP] = 50;
     sidekick.stats[HP] = 50;
     sidekick.stats[Magic] = 20;
     sidekick.copyBaseToEffective();
-    sidekick.useOrEquip(makeItem(KindStaff, Magic, 5));
+    sidekick.useOrEquip(makeItem(TypeStaff, Magic, 5));
     sidekick.effective[HP] = 20;  // wounded
-    sidekick.applyLevel(sidekickLevelIncrements(sidekick.type));
+    sidekick.applyLevel(sidekickLevelIncrements(sidekick.className));
     EXPECT_EQ(sidekick.stats[Level], 2.0f);
     EXPECT_EQ(sidekick.effective[Level], 2.0f);
     EXPECT_EQ(sidekick.stats[Magic], 22.25f);

@@ -429,7 +429,10 @@ TEST(TerminalConsole, SuspendLeavesTheGameScreenAndResumeRedrawsIt) {
         });
     });
     ASSERT_TRUE(game.waitFor(marker("ready")));
+    // The stand-in shell and the game write to the terminal independently:
+    // the job's number may arrive after the game's first words.
     const std::string jobNote = "\x1b]7777;job=";
+    ASSERT_TRUE(game.waitFor(jobNote));
     std::size_t jobAt = game.output.find(jobNote);
     ASSERT_NE(jobAt, std::string::npos);
     pid_t job = std::atoi(game.output.c_str() + jobAt + jobNote.size());

@@ -1,0 +1,18 @@
+// The character sheets of the creation and level-up screens.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orv {
+
+class Protagonist;
+
+// The sheet of one protagonist beside a framed box with the given words.
+std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords);
+// Player and sidekick side by side under "LEVEL UP!".
+std::vector<std::string> levelUpSheet(const Protagonist& player, const Protagonist& sidekick);
+// A resistance factor as the per cent of damage it avoids: 1.05 -> "-5%".
+std::string resistancePercent(float resistance);
+
+}  // namespace orv
