@@ -54,6 +54,7 @@ std::vector<DataProblem> DataChecker::run() {
     checkSplashArt();
     checkPlanetList();
     checkSpells();
+    checkItems();
     return problems_;
 }
 

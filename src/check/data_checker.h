@@ -29,8 +29,13 @@ private:
     void checkSplashArt();
     void checkPlanetList();
     void checkSpells();
+    void checkItems();
+public:
     bool readLines(const std::string& file, std::vector<std::string>& lines);
     void problem(const std::string& file, int line, const std::string& message);
+    const std::filesystem::path& root() const { return root_; }
+
+private:
 
     std::filesystem::path root_;
     std::vector<DataProblem> problems_;

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "check/data_checker.h"
 #include "support/test_world.h"
@@ -26,6 +28,7 @@ struct Content {
                                    "Cronus III", "Aleph", "Zivar", "Sigma VI", "The Abominable"})
             planets += std::string("Station ") + planet + "," + planet + "\n";
         dir.write("planets/Planet List.txt", planets);
+        fs::copy(fs::path(ORVANTIS_TEST_DATA) / "items", dir.path() / "items", fs::copy_options::recursive);
         dir.write("spells/spells.txt", spellRecord("Fireball") + spellRecord("Lesser Healing") +
                                            spellRecord("Greater Healing") + spellRecord("Greater Heal-All"));
     }
@@ -94,6 +97,76 @@ TEST(DataChecker, SplashArtRulesAndMissingFiles) {
     std::ostringstream out;
     EXPECT_EQ(DataChecker::report(problems, out), 1);
     EXPECT_NE(out.str().find("art/splash.txt: missing"), std::string::npos);
+}
+
+// The game's own content, copied so a test can break it.
+struct CopiedContent {
+    ScratchDirectory dir;
+    CopiedContent() {
+        fs::copy(ORVANTIS_TEST_DATA, dir.path() / "data", fs::copy_options::recursive);
+    }
+    fs::path file(const std::string& relative) const { return dir.path() / "data" / relative; }
+    std::string read(const std::string& relative) const {
+        std::ifstream in(file(relative), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void write(const std::string& relative, const std::string& text) const {
+        std::ofstream(file(relative), std::ios::binary | std::ios::trunc) << text;
+    }
+    std::vector<DataProblem> check() const { return DataChecker(dir.path() / "data").run(); }
+};
+
+int lineOf(const std::string& text, std::size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+TEST(DataChecker, AnItemRecordMovedOutOfLevelOrderIsNamedByFileAndLine) {
+    CopiedContent content;
+    std::string swords = content.read("items/swords.txt");
+    // Take the third record and put it at the end of the file.
+    std::size_t third = swords.find("_Name:");
+    for (int i = 0; i < 2; ++i) third = swords.find("_Name:", third + 1);
+    const std::size_t fourth = swords.find("_Name:", third + 1);
+    const std::string moved = swords.substr(third, fourth - third);
+    swords.erase(third, fourth - third);
+    swords += moved;
+    content.write("items/swords.txt", swords);
+    const int levelLine = lineOf(swords, swords.rfind("Level:"));
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "items/swords.txt", levelLine, "records must rise in level"));
+    std::ostringstream out;
+    EXPECT_EQ(DataChecker::report(problems, out), 1);
+    EXPECT_NE(out.str().find("items/swords.txt:" + std::to_string(levelLine) + ":"), std::string::npos);
+}
+
+TEST(DataChecker, ItemSkipsUnderscoresSectionsAndNames) {
+    CopiedContent content;
+    std::string boots = content.read("items/boots.txt");
+    boots.replace(boots.find("Description:"), 12, "Desc_ription:");
+    content.write("items/boots.txt", boots);
+
+    // A prefix whose text begins a base name, and one written in the wrong case.
+    std::string prefixes = content.read("items/prefix.txt");
+    const std::size_t firstName = prefixes.find("_Name: ") + 7;
+    const std::string firstPrefix = prefixes.substr(firstName, prefixes.find('\n', firstName) - firstName);
+    std::string shields = content.read("items/shields.txt");
+    const std::size_t shieldName = shields.find("_Name: ") + 7;
+    shields.insert(shieldName, firstPrefix + " lid ");
+    content.write("items/shields.txt", shields);
+
+    // Sections that no longer sit where the seeks land.
+    std::string suffixes = content.read("items/suffix.txt");
+    suffixes.insert(0, "_Name: of Nothing\nLevel: 1\nKind: Attack\n" + std::string(150, '~') + "\n");
+    content.write("items/suffix.txt", suffixes);
+
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "items/boots.txt", lineOf(boots, boots.find("Desc_")), "underscore"));
+    EXPECT_TRUE(mentions(problems, "items/shields.txt", 1, "begins with the prefix \"" + firstPrefix + "\""));
+    EXPECT_TRUE(mentions(problems, "items/shields.txt", 1, "not written the way names are capitalised"));
+    bool sectionProblem = false;
+    for (const DataProblem& p : problems)
+        sectionProblem |= p.file == "items/suffix.txt" && p.message.find("section, searched for level") != std::string::npos;
+    EXPECT_TRUE(sectionProblem);
 }
 
 }  // namespace
