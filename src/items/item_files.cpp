@@ -55,17 +55,15 @@ std::unique_ptr<std::istream> DiskItemFiles::open(const std::string& gamePath) {
 }
 
 std::unique_ptr<std::istream> CachedItemFiles::open(const std::string& gamePath) {
+    // Content does not change while the game runs; the key holds the working
+    // directory so another content directory (a test's) gets its own copy.
     std::error_code error;
     const fs::path path = fs::absolute(dataPath(gamePath), error);
-    const auto size = fs::file_size(path, error);
-    long long stamp = -1;
-    if (!error) stamp = static_cast<long long>(fs::last_write_time(path, error).time_since_epoch().count()) ^ static_cast<long long>(size);
     Entry& entry = files_[path.string()];
-    if (error || entry.stamp != stamp || !entry.readable) {
+    if (!entry.readable) {
         std::ifstream file(path, std::ios::in | std::ios::binary);
         entry.readable = static_cast<bool>(file);
         entry.content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        entry.stamp = stamp;
     }
     auto stream = std::make_unique<MemoryStream>(entry.content);
     if (!entry.readable) stream->setstate(std::ios::failbit);

@@ -33,7 +33,6 @@ public:
 private:
     struct Entry {
         bool readable = false;
-        long long stamp = 0;  // modification time and size, to notice edited files
         std::string content;
     };
     std::map<std::string, Entry> files_;
