@@ -263,7 +263,7 @@ void Inventory::showCheck(const Item& item) {
                             resistanceChanges, kCheckCellWidth);
             if (line < 5)
                 text += statRow(resistanceRows[line], item, item.stats, item.resistances, RowSubject::Item, changes,
-                                resistanceChanges, kCheckCellWidth) + "%";
+                                resistanceChanges, 0) + "%";
             text += "\n";
         }
     }
