@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "core/colors.h"
 #include "core/text.h"
+#include "items/battle_turns.h"
 #include "items/item.h"
 #include "items/stat_rows.h"
 
@@ -58,7 +59,8 @@ const std::string& itemColor(const Item& item) {
     return colorWhite;
 }
 
-Inventory::Inventory(State* parent, Protagonist& who) : State(parent), current_(&who) {
+Inventory::Inventory(State* parent, Protagonist& who, BattleTurns* battle)
+    : State(parent), current_(&who), battle_(battle) {
     ItemList& items = game().player.inventory;
     items.sortByLevel();
     items.sortByType();
@@ -67,7 +69,9 @@ Inventory::Inventory(State* parent, Protagonist& who) : State(parent), current_(
 
 void Inventory::rebuildVisible() {
     visible_.clear();
-    for (std::size_t i = 0; i < game().player.inventory.size(); ++i) visible_.push_back(static_cast<long>(i));
+    const ItemList& items = game().player.inventory;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (!inBattle() || items.at(static_cast<long>(i))->isConsumable()) visible_.push_back(static_cast<long>(i));
 }
 
 std::string Inventory::statisticsCell(int row) const {
@@ -105,7 +109,10 @@ void Inventory::Draw() {
 void Inventory::drawOptions() {
     Game& g = game();
     Screen& screen = g.screen;
-    if (actionMenu_) {
+    if (actionMenu_ && inBattle()) {
+        screen.addMenuOption("<1> Use/Equip");
+        screen.addMenuOption("<3> Check");
+    } else if (actionMenu_) {
         if (!g.player.inventory.empty()) {
             screen.addMenuOption("<1> Use/Equip");
             screen.addMenuOption("<2> Drop");
@@ -120,8 +127,10 @@ void Inventory::drawOptions() {
     } else {
         screen.addMenuOption("<#> Item Number");
     }
-    const Protagonist& other = current_ == &g.player ? static_cast<const Protagonist&>(g.sidekick) : g.player;
-    screen.addMenuOption("<.> " + other.name + "'s Inventory");
+    const bool showingPlayer = current_ == &g.player;
+    const Protagonist& other = showingPlayer ? static_cast<const Protagonist&>(g.sidekick) : g.player;
+    if (!inBattle()) screen.addMenuOption("<.> " + other.name + "'s Inventory");
+    else if (showingPlayer || g.sidekick.effective[HP] > 0) screen.addMenuOption("<.> Use Item on " + other.name);
     if (page_ > 0) screen.addMenuOption("<-> Previous Page");
     if (page_ + kItemsPerPage < static_cast<int>(visible_.size())) screen.addMenuOption("<+> Next Page");
     screen.addMenuOption("<0> Exit");
@@ -138,6 +147,7 @@ void Inventory::Update(const std::string& command) {
     const std::string rest = afterWord + 1 <= command.size() ? command.substr(afterWord + 1) : "";
 
     if (word == ".") {
+        if (inBattle() && !(g.sidekick.effective[HP] > 0)) return;  // a fallen sidekick drinks nothing
         current_ = current_ == &g.player ? static_cast<Protagonist*>(&g.sidekick) : &g.player;
         statChanges_.clear();
         resistanceChanges_.clear();
@@ -152,24 +162,39 @@ void Inventory::Update(const std::string& command) {
         return;
     }
     if (!actionMenu_) {
-        if (matchesAny(word, {"0", "exit"})) actionMenu_ = true;
-        else actionMenu_ = run(pendingAction_, command.substr(command.find(word)));
+        if (matchesAny(word, {"0", "exit"})) {
+            actionMenu_ = true;
+            return;
+        }
+        actionMenu_ = run(pendingAction_, command.substr(command.find(word)));
+        // In a fight, using an item was the player's turn: back to the battle.
+        if (inBattle() && pendingAction_ == Action::Use && actionMenu_) closeState();
         return;
     }
     const bool haveItems = !g.player.inventory.empty();
+    // Returns true when the screen closed itself.
     auto choose = [&](Action action) {
         if (rest.empty()) {
             pendingAction_ = action;
-            actionMenu_ = false;
-        } else if (!run(action, rest)) {
+            actionMenu_ = inBattle() && action == Action::Use && !g.player.inventory.hasConsumable();
+            return false;
+        }
+        const bool done = run(action, rest);
+        if (!done) {
             pendingAction_ = action;
             actionMenu_ = false;
+            return false;
         }
+        if (inBattle() && action == Action::Use) {
+            closeState();
+            return true;
+        }
+        return false;
     };
     if (matchesAny(word, {"1", "use"}) && haveItems) choose(Action::Use);
-    else if (matchesAny(word, {"2", "drop"}) && haveItems) choose(Action::Drop);
+    else if (matchesAny(word, {"2", "drop"}) && haveItems && !inBattle()) choose(Action::Drop);
     else if (matchesAny(word, {"3", "check"}) && haveItems) choose(Action::Check);
-    else if (matchesAny(word, {"4", "remove"})) choose(Action::Remove);
+    else if (matchesAny(word, {"4", "remove"}) && !inBattle()) choose(Action::Remove);
     else if (matchesAny(word, {"0", "exit"})) closeState();
 }
 
@@ -208,9 +233,42 @@ bool Inventory::use(const std::string& argument) {
     ItemList& items = game().player.inventory;
     showCheck(*items.at(index));
     std::unique_ptr<Item> item = items.take(index);
+    if (inBattle() && item->isConsumable()) {
+        useInBattle(std::move(item));
+        return true;
+    }
     trackChanges(*current_, statChanges_, resistanceChanges_,
                  [&] { current_->useOrEquip(std::move(item)); });
     return true;
+}
+
+void Inventory::useInBattle(std::unique_ptr<Item> item) {
+    Game& g = game();
+    const float hpBefore = current_->effective[HP];
+    const float mpBefore = current_->effective[MP];
+    const std::string itemName = item->name;
+    const int type = item->type;
+    current_->useOrEquip(std::move(item));
+    std::string text = "Using " + colorCyan + itemName + ", " + colorYellow;
+    text += current_ == &g.player ? "You " + colorWhite + "recharge\n" : current_->name + " recharges\n";
+    if (type == TypeHp || type == TypeHybrid)
+        text += colorGreen + toText(static_cast<long>(current_->effective[HP] - hpBefore + 0.5f)) + colorWhite + " HP...";
+    if (type == TypeMp || type == TypeHybrid)
+        text += colorGreen + toText(static_cast<long>(std::trunc(current_->effective[MP] - mpBefore + 0.5f))) +
+                colorWhite + " MP";
+    Screen& screen = g.screen;
+    screen.clearFrame();
+    battle_->drawBattleScreen();
+    for (std::size_t shown = 1; shown <= text.size(); ++shown) {
+        screen.clearMessages();
+        screen.addMessage(text.substr(0, shown));
+        screen.addMessage(colorWhite);
+        screen.render();
+        g.console.sleepMs(5);
+    }
+    g.console.sleepMs(1250);
+    battle_->monsterTurn();
+    battle_->sidekickTurn();
 }
 
 bool Inventory::check(const std::string& argument) {

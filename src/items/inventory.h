@@ -3,6 +3,7 @@
 // check and remove.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 
 namespace orv {
 
+class BattleTurns;
 class Item;
 class Protagonist;
 
@@ -18,7 +20,9 @@ constexpr int kItemsPerPage = 17;
 
 class Inventory : public State {
 public:
-    Inventory(State* parent, Protagonist& who);
+    // With a battle, only consumables are offered and using one is the
+    // player's turn in the fight.
+    Inventory(State* parent, Protagonist& who, BattleTurns* battle = nullptr);
     void Draw() override;
     void Update(const std::string& command) override;
 
@@ -45,6 +49,8 @@ private:
     // on the current page; -1 otherwise.
     long shownItem(const std::string& argument) const;
     void showCheck(const Item& item);
+    void useInBattle(std::unique_ptr<Item> item);
+    bool inBattle() const { return battle_ != nullptr; }
 
     std::vector<long> visible_;
     int page_ = 0;
@@ -53,6 +59,7 @@ private:
     StatBlock statChanges_;
     ResistanceBlock resistanceChanges_;
     Protagonist* current_;
+    BattleTurns* battle_;
 };
 
 // The colour an item's name is shown in: consumables magenta, equipment

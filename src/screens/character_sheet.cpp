@@ -4,6 +4,7 @@
 #include "core/colors.h"
 #include "core/text.h"
 #include "data/protagonist.h"
+#include "data/sidekick.h"
 
 namespace orv {
 
@@ -21,18 +22,29 @@ std::string padDisplay(std::string text, std::size_t width) {
     return text;
 }
 
-std::vector<SheetLine> sheetLines(const Protagonist& who) {
+// What a sheet shows: the base build (creation, level-up) or the live
+// statistics of a fight with a plan instead of a class.
+struct SheetStyle {
+    bool live = false;
+};
+
+std::vector<SheetLine> sheetLines(const Protagonist& who, SheetStyle style = {}) {
     auto stat = [&](const char* label, float value) {
         return SheetLine{colorMagenta + label + colorWhite, toText(value)};
     };
     auto resist = [&](const char* label, float value) {
-        return SheetLine{"  " + colorMagenta + label + colorWhite, resistancePercent(value)};
+        const std::string shown =
+            style.live ? toText(static_cast<long>((1.0f - value) * 100.0f)) + "%" : resistancePercent(value);
+        return SheetLine{"  " + colorMagenta + label + colorWhite, shown};
     };
     auto defence = [&](const char* label, float value) {
         return SheetLine{"  " + colorMagenta + label + colorWhite, toText(value)};
     };
-    const StatBlock& s = who.stats;
-    const ResistanceBlock& r = who.resistances;
+    StatBlock s = style.live ? who.effective : who.stats;
+    s[Level] = who.stats[Level];
+    const ResistanceBlock& r = style.live ? who.effectiveResistances : who.resistances;
+    const SheetLine last = style.live ? SheetLine{colorRed + "Current Plan: " + colorWhite, who.className}
+                                      : SheetLine{colorRed + "Type: " + colorWhite, who.className};
     return {
         {colorYellow + "Name: " + colorWhite, who.name},
         {"", ""},
@@ -55,7 +67,7 @@ std::vector<SheetLine> sheetLines(const Protagonist& who) {
         resist("Light: ", r[Light]),
         resist("Ether: ", r[Ether]),
         {"", ""},
-        {colorRed + "Type: " + colorWhite, who.className},
+        last,
     };
 }
 
@@ -85,6 +97,16 @@ std::string resistancePercent(float resistance) { return toText((1.0f - resistan
 std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords) {
     const std::vector<SheetLine> lines = sheetLines(who);
     const std::vector<std::string> box = boxColumn(boxWords, lines.size());
+    std::vector<std::string> sheet;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        sheet.push_back(box[i] + "||  " + lines[i].label + lines[i].value);
+    return sheet;
+}
+
+std::vector<std::string> ordersSheet(const Protagonist& sidekick) {
+    std::vector<SheetLine> lines = sheetLines(sidekick, SheetStyle{true});
+    lines.back().value = static_cast<const Sidekick&>(sidekick).battleMode;
+    const std::vector<std::string> box = boxColumn({"ORDER", "YOUR", "SIDEKICK"}, lines.size());
     std::vector<std::string> sheet;
     for (std::size_t i = 0; i < lines.size(); ++i)
         sheet.push_back(box[i] + "||  " + lines[i].label + lines[i].value);

@@ -12,6 +12,9 @@ class Protagonist;
 std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords);
 // Player and sidekick side by side under "LEVEL UP!".
 std::vector<std::string> levelUpSheet(const Protagonist& player, const Protagonist& sidekick);
+// The sidekick's card on the battle's orders screen: its live statistics,
+// resistances as whole per cents, and its current plan.
+std::vector<std::string> ordersSheet(const Protagonist& sidekick);
 // A resistance factor as the per cent of damage it avoids: 1.05 -> "-5%".
 std::string resistancePercent(float resistance);
 
