@@ -11,7 +11,10 @@ namespace orv {
 
 int runGame(Game& g) {
     int running = 1;
-    State* root = new Splash(nullptr, &running);
+    return runChain(g, new Splash(nullptr, &running), running);
+}
+
+int runChain(Game& g, State* root, int& running) {
     std::string line;
     while (running == 1) {
         g.screen.clearFrame();

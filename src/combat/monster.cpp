@@ -34,8 +34,16 @@ Monster Monster::random(int level, const std::string& planetName) {
 
 Monster Monster::boss(const std::string& bossName, int level) {
     Monster monster;
+    // The whole name line first, so "Big" is not taken for "Big Boss"; then,
+    // for files written otherwise, the name as the start of a name line.
+    const std::string nameLine = std::string(kRecordMarker) + "\nName: " + bossName;
     SimpleFile file("monsters\\Bosses.txt");
-    if (file.find(std::string(kRecordMarker) + "\nName: " + bossName, false) < 0) {
+    bool located = file.find(nameLine + "\n", false) >= 0;
+    if (!located) {
+        file.rewind();
+        located = file.find(nameLine, false) >= 0;
+    }
+    if (!located) {
         // Kept off the game screen: the terminal belongs to the frame.
         std::cerr << "ERROR READING BOSS!" << std::endl;
         monster.found = false;

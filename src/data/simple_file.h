@@ -29,6 +29,7 @@ public:
     double readNumber();
 
     long position() const { return static_cast<long>(position_); }
+    void rewind() { position_ = 0; }
 
 private:
     void reportCopy();
