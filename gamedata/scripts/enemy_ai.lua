@@ -257,7 +257,7 @@ local function report(opening, v, lost)
   if lost >= 0 then
     say(opening .. " " .. number(lost, RED) .. " damage to " .. who(v) .. ".")
   else
-    say(opening .. " it does " .. who(v) .. " good instead: " .. number(-lost) .. " HP back.")
+    say(opening .. " nothing at all; it does " .. who(v) .. " good instead, " .. number(-lost) .. " HP back.")
   end
 end
 
@@ -293,10 +293,10 @@ local function strengthen(m, stat, factor, capShare)
 end
 
 -- A plain, well-aimed blow, for when a special move would be wasted.
-local function strike(p, s, m, mult, verb)
+local function strike(p, s, m, mult, how)
   local v = pickVictim(p, s)
   local lost = hurt(v, physical(m, v, mult or 1))
-  report(monsterName(m) .. " " .. (verb or "lands a heavy blow") .. ": ", v, lost)
+  report(monsterName(m) .. " " .. (how or "lands a heavy blow") .. ":", v, lost)
 end
 
 ---------------------------------------------------------------------------
@@ -346,8 +346,8 @@ MonsterActions.Venom = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 1.0, "Dark"))
   weaken(v, "modSpd", 0.9, 0.6)
-  report(monsterName(m) .. " poisons " .. who(v) .. " (" .. MAGENTA .. "dark" .. WHITE .. ") for", v, lost)
-  if lost >= 0 then say("The venom makes " .. who(v) .. " sluggish: speed down.") end
+  report(monsterName(m) .. " bites with " .. MAGENTA .. "dark venom" .. WHITE .. ":", v, lost)
+  say("The venom leaves " .. who(v) .. " sluggish: speed down.")
 end
 
 -- Drinks the victim's health and keeps it.
@@ -401,7 +401,7 @@ end
 MonsterActions.Shock = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 1.15, "Ether"))
-  report(monsterName(m) .. " crackles and zaps " .. who(v) .. " with " .. GREEN .. "ether" .. WHITE .. ":", v, lost)
+  report(monsterName(m) .. " crackles and lets fly a bolt of " .. GREEN .. "ether" .. WHITE .. ":", v, lost)
 end
 
 -- A flash of light: hurts and spoils the victim's aim (attack down).
@@ -409,8 +409,8 @@ MonsterActions.Dazzle = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 0.8, "Light"))
   weaken(v, "modAtk", 0.9, 0.6)
-  report(monsterName(m) .. " flashes " .. YELLOW .. "blinding light" .. WHITE .. " in " .. whose(v) .. " eyes:", v, lost)
-  say(who(v) .. " can hardly see what to hit: attack down.")
+  report(monsterName(m) .. " flashes " .. YELLOW .. "blinding light" .. WHITE .. ":", v, lost)
+  say(Who(v) .. " can hardly see what to hit: attack down.")
 end
 
 -- Chews, cuts or pries at the victim's armour: a small hit, defences down.
@@ -418,8 +418,8 @@ MonsterActions.Shred = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, physical(m, v, 0.6))
   for _, d in ipairs(DEFENCES) do weaken(v, d, 0.85, 0.5) end
-  report(monsterName(m) .. " tears at " .. whose(v) .. " armour:", v, lost)
-  say(whose(v) .. " defences drop.")
+  report(monsterName(m) .. " tears at the armour straps:", v, lost)
+  say(Whose(v) .. " defences drop.")
 end
 
 -- Insults, shouting and general demoralisation: attack and magic down, and a
@@ -428,7 +428,7 @@ MonsterActions.Taunt = function(p, s, m)
   local v = pickVictim(p, s)
   local lines = {
     "says something unforgivable about " .. whose(v) .. " boots.",
-    "points out that " .. who(v) .. " fight like a filing error.",
+    "points out that " .. who(v) .. " " .. verb(v, "fight", "fights") .. " like a filing error.",
     "laughs at " .. who(v) .. ", at length.",
     "explains, slowly, everything " .. who(v) .. " did wrong today.",
   }
@@ -436,14 +436,14 @@ MonsterActions.Taunt = function(p, s, m)
   weaken(v, "modAtk", 0.88, 0.6)
   weaken(v, "modMag", 0.88, 0.6)
   local lost = hurt(v, physical(m, v, 0.5))
-  report("Confidence shaken (attack and magic down), and a cheap shot deals", v, lost)
+  report("Attack and magic down. A cheap shot follows:", v, lost)
 end
 
 -- Goes for the sidekick with a heavy blow (or for you, if it is down).
 MonsterActions.Ambush = function(p, s, m)
   local v = alive(s) and s or p
   local lost = hurt(v, physical(m, v, 1.3))
-  report(monsterName(m) .. " springs at " .. who(v) .. " from nowhere:", v, lost)
+  report(monsterName(m) .. " springs out of nowhere:", v, lost)
 end
 
 -- Two or three quick hits at random victims.
@@ -463,8 +463,8 @@ MonsterActions.Bind = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, physical(m, v, 0.8))
   weaken(v, "modSpd", 0.85, 0.5)
-  report(monsterName(m) .. " wraps itself round " .. who(v) .. " and squeezes:", v, lost)
-  say(who(v) .. " can barely move: speed down.")
+  report(monsterName(m) .. " coils round and squeezes:", v, lost)
+  say(Who(v) .. " can barely move: speed down.")
 end
 
 -- Undoes the last minute: HP back to where they were at its previous special
@@ -498,7 +498,7 @@ MonsterActions.RatSwarm = function(p, s, m)
   say(monsterName(m) .. " squeaks an order, and rats pour out of every crack!")
   for _, v in ipairs({ p, s }) do
     if alive(v) then
-      report("  The rats bite", v, hurt(v, physical(m, v, 0.5)))
+      report("  The rats bite:", v, hurt(v, physical(m, v, 0.5)))
     end
   end
   local healed = healMonster(m, 0.08 * m:get("maxHP"))
@@ -510,8 +510,8 @@ MonsterActions.Harpoon = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 1.2, "Ice"))
   weaken(v, "modSpd", 0.85, 0.5)
-  report(monsterName(m) .. " fires a frozen harpoon at " .. who(v) .. ":", v, lost)
-  say(who(v) .. " " .. (v.isPlayer and "are" or "is") .. " pinned to the ice: speed down.")
+  report(monsterName(m) .. " fires a frozen harpoon:", v, lost)
+  say(Who(v) .. " " .. verb(v, "are", "is") .. " pinned to the ice: speed down.")
 end
 
 -- The Head Gardener shakes hushbloom pollen over the party: it dulls speed and
@@ -520,7 +520,7 @@ MonsterActions.Pollinate = function(p, s, m)
   say(monsterName(m) .. " shakes his bloom. A cloud of hushbloom pollen settles over everything.")
   for _, v in ipairs({ p, s }) do
     if alive(v) then
-      report("  It chokes and deals", v, hurt(v, elemental(m, v, 0.55, "Ether")))
+      report("  It chokes:", v, hurt(v, elemental(m, v, 0.55, "Ether")))
       weaken(v, "modMag", 0.9, 0.6)
       weaken(v, "modSpd", 0.9, 0.6)
     end
@@ -542,9 +542,9 @@ end
 MonsterActions.DoubleTap = function(p, s, m)
   say(monsterName(m) .. " lunges with his sabre and fires his sidearm in the same breath.")
   local v = pickVictim(p, s)
-  report("  The sabre deals", v, hurt(v, physical(m, v, 0.7)))
+  report("  The sabre:", v, hurt(v, physical(m, v, 0.7)))
   v = pickVictim(p, s)
-  report("  The shot deals", v, hurt(v, physical(m, v, 0.7)))
+  report("  The shot:", v, hurt(v, physical(m, v, 0.7)))
 end
 
 -- Forgemaster Brakka's molten hammer: fire damage and dented armour.
@@ -552,8 +552,8 @@ MonsterActions.MoltenHammer = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 1.2, "Fire"))
   for _, d in ipairs(DEFENCES) do weaken(v, d, 0.9, 0.5) end
-  report(monsterName(m) .. " brings down her molten hammer on " .. who(v) .. ":", v, lost)
-  say(whose(v) .. " armour glows, then sags: defences down.")
+  report(monsterName(m) .. " brings down her molten hammer:", v, lost)
+  say(Whose(v) .. " armour glows, then sags: defences down.")
 end
 
 -- The Late Professor Quell fights from two moments at once: he rewinds a
@@ -574,8 +574,8 @@ MonsterActions.Gaze = function(p, s, m)
   local v = pickVictim(p, s)
   local lost = hurt(v, elemental(m, v, 1.0, "Light"))
   weaken(v, "modSpd", 0.85, 0.5)
-  report(monsterName(m) .. " turns its empty socket on " .. who(v) .. ". A beam of old light deals", v, lost)
-  say(whose(v) .. " limbs stiffen like stone: speed down.")
+  report(monsterName(m) .. " turns its empty eye socket. A beam of old light:", v, lost)
+  say(Whose(v) .. " limbs stiffen like stone: speed down.")
 end
 
 -- Lady Nightjar puts the lights out and drinks from the dark.
@@ -585,7 +585,7 @@ MonsterActions.Nightfall = function(p, s, m)
   for _, v in ipairs({ p, s }) do
     if alive(v) then
       local lost = hurt(v, elemental(m, v, 0.7, "Dark"))
-      report("  Something in the dark deals", v, lost)
+      report("  Something in the dark bites:", v, lost)
       if lost > 0 then total = total + lost end
     end
   end
@@ -603,7 +603,7 @@ MonsterActions.Cannonade = function(p, s, m)
     return
   end
   local v = pickVictim(p, s)
-  report(monsterName(m) .. " fires his counting-house cannon at " .. who(v) .. ":", v,
+  report(monsterName(m) .. " fires his counting-house cannon:", v,
          hurt(v, elemental(m, v, 1.4, "Fire")))
 end
 
@@ -619,7 +619,7 @@ MonsterActions.Overdrive = function(p, s, m)
   end
   say(monsterName(m) .. " opens every valve at once. Scalding steam fills the gallery!")
   for _, v in ipairs({ p, s }) do
-    if alive(v) then report("  The steam deals", v, hurt(v, elemental(m, v, 0.75, "Fire"))) end
+    if alive(v) then report("  The steam scalds:", v, hurt(v, elemental(m, v, 0.75, "Fire"))) end
   end
 end
 
@@ -628,14 +628,14 @@ MonsterActions.Broadside = function(p, s, m)
   -- The Last Word: when you are nearly finished, she finishes it.
   if p:get("modHP") < 0.3 * p:get("modMaxHP") and chance(60) then
     report(monsterName(m) .. " says quietly, \"This is where you stop.\" " .. YELLOW .. "Last Word" .. WHITE
-           .. " deals", p, hurt(p, physical(m, p, 1.5)))
+           .. " falls:", p, hurt(p, physical(m, p, 1.5)))
     return
   end
   local roll = math.random(100)
   if roll <= 35 then
     say(monsterName(m) .. " raises a hand. The gun deck behind her fires a broadside!")
     for _, v in ipairs({ p, s }) do
-      if alive(v) then report("  The broadside deals", v, hurt(v, physical(m, v, 0.8))) end
+      if alive(v) then report("  The broadside:", v, hurt(v, physical(m, v, 0.8))) end
     end
   elseif roll <= 60 and (Memory.admiralRallies or 0) < 2 then
     Memory.admiralRallies = (Memory.admiralRallies or 0) + 1
@@ -650,7 +650,7 @@ MonsterActions.Broadside = function(p, s, m)
     report("  She answers it with her cutlass:", p, hurt(p, physical(m, p, 0.6)))
   else
     local v = alive(s) and s or p
-    report(monsterName(m) .. " sends two boarders after " .. who(v) .. ". They deal", v,
+    report(monsterName(m) .. " sends two boarders over the rail:", v,
            hurt(v, physical(m, v, 1.2)))
   end
 end
