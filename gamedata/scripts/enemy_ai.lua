@@ -667,7 +667,12 @@ function MonsterAI(player, sidekick, monster)
   p.isPlayer = true
   local action = MonsterActions[m:get("mtype")]
   if not action then return player, sidekick, monster, 0 end
-  local ok = pcall(action, p, s, m)
-  if not ok then return player, sidekick, monster, 0 end
+  local ok, err = pcall(action, p, s, m)
+  if not ok then
+    -- A broken move changes nothing; the message is kept for whoever is
+    -- modding this file.
+    LastScriptError = err
+    return player, sidekick, monster, 0
+  end
   return p:text(), s:text(), m:text(), 0
 end

@@ -55,6 +55,7 @@ std::vector<DataProblem> DataChecker::run() {
     checkPlanetList();
     checkSpells();
     checkItems();
+    checkCombat();
     return problems_;
 }
 

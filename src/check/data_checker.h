@@ -30,6 +30,7 @@ private:
     void checkPlanetList();
     void checkSpells();
     void checkItems();
+    void checkCombat();
 public:
     bool readLines(const std::string& file, std::vector<std::string>& lines);
     void problem(const std::string& file, int line, const std::string& message);
