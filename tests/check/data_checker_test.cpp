@@ -28,7 +28,8 @@ struct Content {
                                    "Cronus III", "Aleph", "Zivar", "Sigma VI", "The Abominable"})
             planets += std::string("Station ") + planet + "," + planet + "\n";
         dir.write("planets/Planet List.txt", planets);
-        fs::copy(fs::path(ORVANTIS_TEST_DATA) / "items", dir.path() / "items", fs::copy_options::recursive);
+        for (const char* folder : {"items", "monsters", "scripts"})
+            fs::copy(fs::path(ORVANTIS_TEST_DATA) / folder, dir.path() / folder, fs::copy_options::recursive);
         dir.write("spells/spells.txt", spellRecord("Fireball") + spellRecord("Lesser Healing") +
                                            spellRecord("Greater Healing") + spellRecord("Greater Heal-All"));
     }
@@ -167,6 +168,30 @@ TEST(DataChecker, ItemSkipsUnderscoresSectionsAndNames) {
     for (const DataProblem& p : problems)
         sectionProblem |= p.file == "items/suffix.txt" && p.message.find("section, searched for level") != std::string::npos;
     EXPECT_TRUE(sectionProblem);
+}
+
+TEST(DataChecker, MonstersBossesAndScriptHooks) {
+    CopiedContent content;
+    // A planet file one monster short.
+    std::string guelf = content.read("monsters/Guelf.txt");
+    guelf.erase(guelf.rfind("MONSTER_BEGIN"));
+    content.write("monsters/Guelf.txt", guelf);
+    // A spell whose hook the spell script does not know.
+    std::string spells = content.read("spells/spells.txt");
+    spells += "SPELL_BEGIN\nName: Zap Of Testing\nDescription: d\n Level: 1\nPower: 1\nMP Cost: 20\n"
+              "Battle Only: No\nElement: Fire\nTarget: ENEMY\nScript: NoSuchHook\n";
+    content.write("spells/spells.txt", spells);
+    // A quest that calls for a boss nobody wrote.
+    fs::create_directories(content.file("quests"));
+    content.write("quests/Guelf.txt", "QUEST_BEGIN\nQUEST_ROOM_BOSS_BATTLE: Nobody In Particular\n");
+    // An AI script that does not load.
+    content.write("scripts/enemy_ai.lua", "function MonsterAI(\n");
+
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "monsters/Guelf.txt", 0, "needs at least 9 monsters, it has 8"));
+    EXPECT_TRUE(mentions(problems, "spells/spells.txt", lineOf(spells, spells.rfind("Script:")) , "\"NoSuchHook\""));
+    EXPECT_TRUE(mentions(problems, "quests/Guelf.txt", 2, "\"Nobody In Particular\" is not in monsters/Bosses.txt"));
+    EXPECT_TRUE(mentions(problems, "scripts/enemy_ai.lua", 0, "does not load"));
 }
 
 }  // namespace
