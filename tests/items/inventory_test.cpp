@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/colors.h"
+#include "items/battle_turns.h"
 #include "items/inventory.h"
 #include "items/item.h"
 #include "support/test_world.h"
@@ -181,6 +182,48 @@ TEST(Inventory, CheckComparesWithWhatIsWorn) {
     EXPECT_NE(check.find("  HighDef : " + colorRed + "4" + colorWhite), std::string::npos);
     EXPECT_NE(check.find("\n" + std::string(14, ' ') + "and then"), std::string::npos);
     EXPECT_NE(check.find("  Ether   : " + colorWhite + "0" + colorWhite), std::string::npos);
+}
+
+struct FakeBattle : BattleTurns {
+    std::vector<std::string> turns;
+    void drawBattleScreen() override { game().screen.addArtLine("THE BATTLE"); }
+    void monsterTurn() override { turns.push_back("monster"); }
+    void sidekickTurn() override { turns.push_back("sidekick"); }
+};
+
+TEST(Inventory, InBattleOnlyConsumablesAndUsingOneIsTheTurn) {
+    TestWorld world;
+    Root root;
+    FakeBattle battle;
+    Game& g = world.game;
+    g.player.name = "Zed";
+    g.sidekick.name = "Bob";
+    g.player.effective[MaxHP] = 100;
+    g.player.effective[HP] = 90;
+    g.sidekick.effective[HP] = 0;  // fallen
+    g.player.inventory.add(makeItem("Blade", TypeSword, 1));
+    auto stim = makeItem("Stim", TypeHp, 2);
+    stim->stats[HP] = 30;
+    g.player.inventory.add(std::move(stim));
+    auto* inventory = new Inventory(&root, g.player, &battle);
+    root.setSubState(inventory);
+    g.screen.clearFrame();
+    root.drawCurrent();
+    g.screen.render();
+    std::string screen = world.console.frameText();
+    EXPECT_NE(screen.find("  1. Stim"), std::string::npos);
+    EXPECT_EQ(screen.find("Blade"), std::string::npos);
+    EXPECT_EQ(screen.find("<2> Drop"), std::string::npos);
+    EXPECT_NE(screen.find("<.> Use Item on Bob"), std::string::npos);  // offered, though Bob is down
+    root.updateCurrent(".");
+    EXPECT_EQ(&inventory->current(), &g.player);  // and "." does nothing
+    root.updateCurrent("drop 1");
+    EXPECT_EQ(g.player.inventory.size(), 2u);
+    root.updateCurrent("1 1");
+    EXPECT_EQ(root.subState(), nullptr);  // the turn is spent: back to the fight
+    EXPECT_EQ(g.player.effective[HP], 100.0f);
+    EXPECT_EQ(battle.turns, (std::vector<std::string>{"monster", "sidekick"}));
+    EXPECT_NE(g.screen.messages()[1].find("10" + colorWhite + " HP..."), std::string::npos);
 }
 
 }  // namespace
