@@ -181,7 +181,7 @@ local function verb(v, plain, third)
 end
 
 local function number(n, colour)
-  return (colour or GREEN) .. formatNumber(n) .. WHITE
+  return (colour or GREEN) .. formatNumber(math.floor(n + 0.5)) .. WHITE
 end
 
 local function alive(v)
@@ -263,7 +263,8 @@ end
 
 local function healMonster(m, amount)
   local hp, top = m:get("HP"), m:get("maxHP")
-  local new = math.min(top, hp + math.max(0, amount))
+  local new = math.min(top, hp + math.floor(math.max(0, amount) + 0.5))
+  if new < hp then new = hp end
   m:set("HP", new)
   return new - hp
 end
@@ -400,7 +401,7 @@ end
 -- An ether bolt at one victim.
 MonsterActions.Shock = function(p, s, m)
   local v = pickVictim(p, s)
-  local lost = hurt(v, elemental(m, v, 1.15, "Ether"))
+  local lost = hurt(v, elemental(m, v, 1.05, "Ether"))
   report(monsterName(m) .. " crackles and lets fly a bolt of " .. GREEN .. "ether" .. WHITE .. ":", v, lost)
 end
 
@@ -442,7 +443,7 @@ end
 -- Goes for the sidekick with a heavy blow (or for you, if it is down).
 MonsterActions.Ambush = function(p, s, m)
   local v = alive(s) and s or p
-  local lost = hurt(v, physical(m, v, 1.3))
+  local lost = hurt(v, physical(m, v, 1.15))
   report(monsterName(m) .. " springs out of nowhere:", v, lost)
 end
 
@@ -453,7 +454,7 @@ MonsterActions.Frenzy = function(p, s, m)
   for _ = 1, hits do
     local v = pickVictim(p, s)
     if not alive(v) then break end
-    local lost = hurt(v, physical(m, v, hits == 2 and 0.6 or 0.45))
+    local lost = hurt(v, physical(m, v, hits == 2 and 0.5 or 0.38))
     report("  It strikes:", v, lost)
   end
 end

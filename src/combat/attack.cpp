@@ -82,9 +82,14 @@ float clampRatio(float ratio) {
 
 float blowDamage(int variance, float attack, float defence, bool critical, bool fumble) {
     const float base = static_cast<float>(variance) * attack * kAttackFactor;
+    // Armour divides a blow by the logarithm of the defence. Below a defence
+    // of about 3 that logarithm falls under 1 and towards 0: a blow would
+    // grow without bound, or (at 0) shrink to nothing. A hero with next to
+    // no armour takes the whole blow instead.
     const float guarded = kDefenceFactor * defence;
-    float damage = guarded > 1 ? base / std::log(guarded) : 1.0f;
-    if (!(damage >= 1)) damage = 1;  // also catches a defence that makes no sense
+    const float divisor = guarded > 0 ? std::max(1.0f, std::log(guarded)) : 1.0f;
+    float damage = base / divisor;
+    if (!(damage >= 1)) damage = 1;
     if (critical) damage *= 2;
     if (fumble) damage *= 0.5f;
     return damage;

@@ -100,7 +100,9 @@ TEST(BlowArithmetic, DamageFormulaAndItsFloor) {
     EXPECT_EQ(blowDamage(86, 1, 500, false, false), 1.0f);  // never below 1
     EXPECT_EQ(blowDamage(86, 1, 500, false, true), 0.5f);
     EXPECT_EQ(blowDamage(86, 1, 500, true, false), 2.0f);
-    EXPECT_EQ(blowDamage(100, 50, 1, false, false), 1.0f);  // a defence whose logarithm is not positive
+    // Next to no armour takes the whole blow, neither nothing nor a multiple.
+    EXPECT_FLOAT_EQ(blowDamage(100, 50, 0, false, false), 100 * 50 * 0.033f);
+    EXPECT_FLOAT_EQ(blowDamage(100, 50, 1.2f, false, false), 100 * 50 * 0.033f);
     EXPECT_EQ(victoryExperience(5, 5, false), 6000.0f);
     EXPECT_EQ(victoryExperience(5, 5, true), 30000.0f);
     EXPECT_EQ(victoryExperience(100, 1, false), 50000.0f);
