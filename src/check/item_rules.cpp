@@ -73,8 +73,8 @@ public:
         const bool havePrefixes = load(kPrefixFile, prefixes);
         const bool haveSuffixes = load(kSuffixFile, suffixes);
         for (const ItemFile& file : bases) checkLevelOrder(file, file.records, "");
-        if (havePrefixes) checkSections(prefixes, {"fire", "ice", "light", "dark", "normal"}, 5, 0);
-        if (haveSuffixes) checkSections(suffixes, {"Attack", "Defense", "Hp", "Mp", "Magic", "Speed"}, 6, 10);
+        if (havePrefixes) checkSections(prefixes, {"fire", "ice", "light", "dark", "normal"}, false);
+        if (haveSuffixes) checkSections(suffixes, {"Attack", "Defense", "Hp", "Mp", "Magic", "Speed"}, true);
         checkNames(bases, havePrefixes ? &prefixes : nullptr, haveSuffixes ? &suffixes : nullptr);
     }
 
@@ -184,8 +184,7 @@ private:
     }
 
     // Runs the game's search from every section's seek point for every level.
-    void checkSections(const ItemFile& file, const std::vector<std::string>& words, std::streamoff parts,
-                       std::streamoff backStep) {
+    void checkSections(const ItemFile& file, const std::vector<std::string>& words, bool suffix) {
         std::map<std::string, std::size_t> sectionOf;
         std::vector<std::vector<const ItemRecord*>> sections(words.size());
         for (std::size_t s = 0; s < words.size(); ++s) {
@@ -207,7 +206,7 @@ private:
         HeadlessConsole console;
         Game scratch(console);
         for (std::size_t s = 0; s < words.size(); ++s) {
-            const std::streamoff seek = std::max<std::streamoff>(0, (length / parts - backStep) * std::streamoff(s));
+            const std::streamoff seek = affixSectionOffset(length, suffix, int(s));
             for (int level = kLowestSearchedLevel; level <= kHighestWantedLevel + 10; ++level) {
                 std::istringstream in(file.content);
                 in.seekg(seek);

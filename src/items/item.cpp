@@ -66,6 +66,9 @@ std::streamoff streamLength(std::istream& in) {
     return length < 0 ? 0 : length;
 }
 
+// Seeks to an affix file's section and searches it by level.
+std::string findAffix(const char* file, bool suffix, int section, float& level);
+
 }  // namespace
 
 namespace item_scan {
@@ -139,6 +142,23 @@ std::size_t findByName(std::istream& in, const std::string& path, const std::str
 }
 
 }  // namespace item_scan
+
+namespace {
+std::string findAffix(const char* file, bool suffix, int section, float& level) {
+    auto in = itemFiles().open(file);
+    const std::streamoff length = in->good() ? streamLength(*in) : 0;
+    if (in->good()) in->seekg(affixSectionOffset(length, suffix, section));
+    return item_scan::findByLevel(*in, file, level);
+}
+}  // namespace
+
+std::streamoff affixSectionOffset(std::streamoff length, bool suffix, int section) {
+    const std::streamoff offset = suffix ? (length / 6 - 10) * section : length / 5 * section;
+    return std::max<std::streamoff>(0, offset);
+}
+
+namespace {
+}  // namespace
 
 std::unique_ptr<Item> Item::random(int level) {
     auto item = std::make_unique<Item>();
@@ -215,10 +235,7 @@ void Item::applyPrefix(float level, const std::string& elementWord) {
     if (randomPrefix) {
         element = std::rand() % 5;
         level -= static_cast<float>(randomBelow(static_cast<int>(std::trunc(level / 3 + 1))) + 10);
-        auto in = itemFiles().open(kPrefixFile);
-        const std::streamoff length = in->good() ? streamLength(*in) : 0;
-        if (in->good()) in->seekg(length / 5 * element);
-        const std::string prefix = item_scan::findByLevel(*in, kPrefixFile, level);
+        const std::string prefix = findAffix(kPrefixFile, false, element, level);
         if (prefix.empty()) return;  // no prefix file: the item stays plain
         name = prefix + " " + name;
     } else {
@@ -258,10 +275,7 @@ void Item::applySuffix(float level, const std::string& kindWord) {
     if (randomSuffix) {
         kind = std::rand() % 6;
         level -= static_cast<float>(randomBelow(static_cast<int>(std::trunc(level / 3 + 1))));
-        auto in = itemFiles().open(kSuffixFile);
-        const std::streamoff length = in->good() ? streamLength(*in) : 0;
-        if (in->good()) in->seekg(std::max<std::streamoff>(0, (length / 6 - 10) * kind));
-        const std::string suffix = item_scan::findByLevel(*in, kSuffixFile, level);
+        const std::string suffix = findAffix(kSuffixFile, true, kind, level);
         if (suffix.empty()) return;  // no suffix file: the item stays plain
         name = name + " " + suffix;
     } else {

@@ -57,6 +57,11 @@ extern const char* const kItemBaseFiles[ItemTypeCount];
 extern const char* const kPrefixFile;
 extern const char* const kSuffixFile;
 
+// Where the search for an affix of element or kind `section` starts in an
+// affix file of `length` bytes: the prefix file is cut into five equal
+// sections, the suffix file into six, each found ten bytes a section early.
+std::streamoff affixSectionOffset(std::streamoff length, bool suffix, int section);
+
 // The reader's scanning steps, shared with the content checker.
 namespace item_scan {
 // Skips to the next record's name line and reads its name.
