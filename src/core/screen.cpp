@@ -109,6 +109,16 @@ void Screen::loadArt(const std::string& fileName, bool cut) {
     }
 }
 
+void Screen::addSideText(const std::string& text) {
+    const std::size_t at = static_cast<std::size_t>(std::max(0, sideTextCursor_));
+    sideTextCursor_ += 2;
+    if (at >= artLines_.size()) return;  // a picture too short for the panel
+    std::string& line = artLines_[at];
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    line += text + colorWhite;
+    if (visibleCount(line) < 80) line += '\n';
+}
+
 void Screen::addMenuOption(const std::string& text) {
     const bool hasColor = std::any_of(text.begin(), text.end(),
                                       [](char c) { return isColorCode(static_cast<unsigned char>(c)); });

@@ -36,6 +36,9 @@ public:
     void addMenuOption(const std::string& text);
     void render();
 
+    // The town's hot-spot panel: `text` goes at the end of the art line at
+    // the cursor, which then moves down two lines.
+    void addSideText(const std::string& text);
     // The town's hot-spot panel writes beside the map art from here.
     int sideTextCursor() const { return sideTextCursor_; }
     void setSideTextCursor(int line) { sideTextCursor_ = line; }

@@ -294,7 +294,9 @@ bool Inventory::remove(const std::string& argument) {
     return true;
 }
 
-void Inventory::showCheck(const Item& item) {
+void Inventory::showCheck(const Item& item) { showItemCheck(item, *current_); }
+
+void showItemCheck(const Item& item, const Protagonist& wearer) {
     Screen& screen = game().screen;
     screen.clearMessages();
     std::string text = "  Name    : " + colorYellow + item.name.substr(0, 60) + colorWhite + "\n";
@@ -310,7 +312,7 @@ void Inventory::showCheck(const Item& item) {
         // What wearing it would change, against what is worn in its slot now.
         StatBlock changes = item.stats;
         ResistanceBlock resistanceChanges = item.resistances;
-        if (const Item* worn = current_->equipped(slotForType(item.type))) {
+        if (const Item* worn = wearer.equipped(slotForType(item.type))) {
             for (std::size_t i = 0; i < StatCount; ++i) changes[i] -= worn->stats[i];
             for (std::size_t i = 0; i < ResistanceCount; ++i) resistanceChanges[i] -= worn->resistances[i];
         }

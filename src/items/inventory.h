@@ -62,6 +62,10 @@ private:
     BattleTurns* battle_;
 };
 
+// The item check: its name, level and description, what it restores, or
+// how it compares with what `wearer` has in its slot. One message.
+void showItemCheck(const Item& item, const Protagonist& wearer);
+
 // The colour an item's name is shown in: consumables magenta, equipment
 // green with both affixes, yellow with one, white with none.
 const std::string& itemColor(const Item& item);

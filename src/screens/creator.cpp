@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "data/level_up.h"
 #include "screens/character_sheet.h"
+#include "world/quest.h"
 
 namespace orv {
 
@@ -284,8 +285,16 @@ void Creator::updateSidekickPhase(const std::string& command) {
         {{"r", "rogue", "3"}, "Rogue"},
         {{"o", "outlaw", "4"}, "Outlaw"},
     };
-    // "create" ("c", "create character", "6") hands over to the opening
-    // story once it exists; until then the finished party waits here.
+    if (matchesAny(command, {"c", "create", "create character", "6"})) {
+        if (!sidekickNamed_ || !sidekickClassChosen_) return;
+        // Both know the spells their new builds allow before the story starts.
+        g.player.learnSpells(1);
+        g.sidekick.learnSpells(1);
+        setSubState(new Quest(this, "begin", "begin"));
+        g.console.sleepMs(100);
+        closeState();  // the opening story takes this screen's place
+        return;
+    }
     for (const ClassCommand& entry : kCommands) {
         if (!matchesAny(command, entry.commands)) continue;
         applyClass(g.sidekick, entry.className, false);
