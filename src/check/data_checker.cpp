@@ -56,6 +56,7 @@ std::vector<DataProblem> DataChecker::run() {
     checkSpells();
     checkItems();
     checkCombat();
+    checkWorld();
     return problems_;
 }
 

@@ -31,6 +31,7 @@ private:
     void checkSpells();
     void checkItems();
     void checkCombat();
+    void checkWorld();
 public:
     bool readLines(const std::string& file, std::vector<std::string>& lines);
     void problem(const std::string& file, int line, const std::string& message);
