@@ -60,7 +60,8 @@ std::string Quest::openingStory(const std::string& playerName, const std::string
            colorGreen + "Empyreon VI" + colorWhite + ".";
 }
 
-Quest::Quest(State* parent, const std::string& planet, const std::string& room) : State(parent), planet_(planet) {
+Quest::Quest(State* parent, const std::string& planet, const std::string& room)
+    : State(parent), planet_(planet), room_(room) {
     Game& g = game();
     questRow_ = questTableIndex(planet);
     if (planet == "begin") {
@@ -245,7 +246,8 @@ void Quest::Update(const std::string& command) {
         closeState();
         return;
     }
-    if (itemName_ == "spaceship") {
+    // An arrival always ends in the town, even one whose scene is missing.
+    if (itemName_ == "spaceship" || (room_ == "spaceship" && sceneMap_.empty())) {
         eventDone_ = true;
         completeState();
         replaceWithTown(planet_);

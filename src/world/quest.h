@@ -47,6 +47,7 @@ private:
     bool rewardsPending_ = false;
     std::string itemReward_, randomItemReward_, moneyReward_, planetToEnable_, bossName_;
     std::string planet_;
+    std::string room_;
     std::string sceneName_, sceneMap_, textBefore_, textAfter_, roomDescriptionBefore_, roomDescriptionAfter_;
     std::string itemName_, itemDescriptionBefore_, itemDescriptionAfter_, menuOption_, menuTrigger_;
     std::string keyEvent_, planetToLoad_;
