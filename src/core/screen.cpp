@@ -116,7 +116,11 @@ void Screen::addSideText(const std::string& text) {
     std::string& line = artLines_[at];
     if (!line.empty() && line.back() == '\n') line.pop_back();
     line += text + colorWhite;
-    if (visibleCount(line) < 80) line += '\n';
+    // Counted as drawn, glyphs included, like the rows of the frame.
+    const std::size_t drawn = std::count_if(line.begin(), line.end(), [](char c) {
+        return takesCell(static_cast<unsigned char>(c));
+    });
+    if (drawn < 80) line += '\n';
 }
 
 void Screen::addMenuOption(const std::string& text) {
