@@ -230,7 +230,7 @@ void Shop::sell(int number) {
     ItemList& items = g.player.inventory;
     Item* item = items.at(number - 1);
     if (!item) return;
-    const int price = item->shopPrice() / 2;
+    const int price = item->price / 2;  // as priced on the sell screen
     g.screen.addMessage("You sell the " + colorYellow + item->name + colorWhite + " for " + colorMagenta +
                         toText(price) + "*" + colorWhite + ".");
     g.player.money += price;
