@@ -90,7 +90,7 @@ void Quest::loadQuestEvent(const std::string& room) {
         return;
     }
     std::string line;
-    int quest = -1;
+    int quest = -1, state = -1;
     bool atPlace = false, inScene = false, found = false;
     while (std::getline(file, line)) {
         if (line.size() >= kLineLimit) break;
@@ -135,10 +135,18 @@ void Quest::loadQuestEvent(const std::string& room) {
         } else if (contains(line, "BEGIN_QUEST")) {
             quest = digitAfterColon(line);
             atPlace = false;
+        } else if (contains(line, "BEGIN_STATE")) {
+            state = digitAfterColon(line);
         } else if (contains(line, "END_STATE")) {
             atPlace = false;
         } else if (contains(line, "LOCATION_NAME:")) {
             atPlace = valueAfterColon(line) == room;
+            // The state taking place here, so it can be completed even
+            // where its scene has not been written.
+            if (atPlace && quest_ < 0 && quest >= 0 && quest < kQuestsPerFile && state == states_[quest]) {
+                quest_ = quest;
+                state_ = state;
+            }
         }
     }
 }

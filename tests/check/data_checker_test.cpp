@@ -28,8 +28,8 @@ struct Content {
                                    "Cronus III", "Aleph", "Zivar", "Sigma VI", "The Abominable"})
             planets += std::string("Station ") + planet + "," + planet + "\n";
         dir.write("planets/Planet List.txt", planets);
-        for (const char* folder : {"items", "monsters", "scripts"})
-            fs::copy(fs::path(ORVANTIS_TEST_DATA) / folder, dir.path() / folder, fs::copy_options::recursive);
+        // The game's own content, with the files these tests are about replaced.
+        fs::copy(ORVANTIS_TEST_DATA, dir.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         dir.write("spells/spells.txt", spellRecord("Fireball") + spellRecord("Lesser Healing") +
                                            spellRecord("Greater Healing") + spellRecord("Greater Heal-All"));
     }
