@@ -56,13 +56,21 @@ bool forEachCurrentStateLine(const std::string& planet, const QuestStates& state
     }
     std::string line;
     int quest = -1;
-    bool inCurrentState = false;
+    bool inCurrentState = false, inScene = false;
     while (std::getline(file, line)) {
         if (line.size() >= kLineLimit) break;  // the reader's line buffer ends here
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.find("BEGIN_QUEST_ROOM") != std::string::npos || line.find("END_QUEST_ROOM") != std::string::npos) {
-            // scene blocks belong to their state
-        } else if (line.find("BEGIN_QUEST") != std::string::npos) {
+        // A state's scene is the quest scene's to read, not the town's or a shop's.
+        if (line.find("BEGIN_QUEST_ROOM") != std::string::npos) {
+            inScene = true;
+            continue;
+        }
+        if (line.find("END_QUEST_ROOM") != std::string::npos) {
+            inScene = false;
+            continue;
+        }
+        if (inScene) continue;
+        if (line.find("BEGIN_QUEST") != std::string::npos) {
             quest = digitAfterColon(line);
             inCurrentState = false;
             continue;

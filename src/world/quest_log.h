@@ -22,7 +22,7 @@ int currentState(const Player& player, int questRow, int quest);
 QuestStates currentStates(const Player& player, int questRow);
 
 // Every line inside the block of a current state of some quest of the
-// planet's quest file, with its quest number. False when the file cannot be
+// planet's quest file (its scene block left out), with its quest number. False when the file cannot be
 // opened (the message "unable to open file" is then shown).
 bool forEachCurrentStateLine(const std::string& planet, const QuestStates& states,
                              const std::function<void(int quest, const std::string& line)>& visit);

@@ -136,6 +136,25 @@ TEST(NewGameScenario, AFirstVisitToTheFirstPlanet) {
     p.type("0");
     ASSERT_NE(p.at<Town>(), nullptr);
 
+    // The claims office has work: the mine opens once it is taken.
+    screen = p.type("5");
+    EXPECT_NE(screen.find("You can't go down to the planet."), std::string::npos);
+    p.type("claim");
+    ASSERT_NE(p.at<Shop>(), nullptr);
+    EXPECT_NE(p.world.console.frameText().find("Ask about work"), std::string::npos);
+    p.type("0");  // a waiting event keeps the player inside
+    ASSERT_NE(p.at<Shop>(), nullptr);
+    p.type("+");
+    ASSERT_NE(p.at<Quest>(), nullptr);
+    const int moneyBeforeJob = p.g.player.money;
+    p.type("work");
+    EXPECT_EQ(p.g.player.money, moneyBeforeJob + 50);
+    EXPECT_NE(p.frames.str().find("Rats,"), std::string::npos);
+    p.type("0");
+    ASSERT_NE(p.at<Shop>(), nullptr);
+    p.type("0");
+    ASSERT_NE(p.at<Town>(), nullptr);
+
     // Down to the planet.
     p.g.player.effective[Attack] = p.g.player.stats[Attack] = 300;  // short fights: this walk is about the world
     screen = p.type("5");
