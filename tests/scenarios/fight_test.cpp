@@ -9,13 +9,11 @@
 #include "items/item.h"
 #include "screens/creator.h"
 #include "screens/splash.h"
-#include "support/test_world.h"
+#include "support/game_driver.h"
 
 namespace orv {
 namespace {
 
-using test::InGameData;
-using test::TestWorld;
 
 // Stands where the dungeon will: opens a fight on "fight".
 struct Arena : State {
@@ -27,34 +25,12 @@ struct Arena : State {
     }
 };
 
-// The main loop, one typed line at a time, keeping every frame's text.
-struct Driver {
-    InGameData data;
-    TestWorld world;
-    Game& g = world.game;
-    int running = 1;
-    Splash* title = new Splash(nullptr, &running);
+// The title screen with the arena above it.
+struct Driver : test::GameDriver {
     Arena* arena = new Arena(title);
-    std::ostringstream frames;  // every frame written, typewriter steps included
-
-    Driver() {
-        title->setSubState(arena);
-        world.console.printFramesTo(&frames, HeadlessConsole::FrameOutput::Every);
-    }
-    std::string log() const { return frames.str(); }
-    ~Driver() { destroyChain(title); }
-
-    std::string step(const std::string& line) {
-        g.screen.clearFrame();
-        title->drawCurrent();
-        g.screen.render();
-        title->updateCurrent(lowercase(line));
-        g.screen.clearFrame();
-        title->drawCurrent();
-        g.screen.render();
-        return world.console.frameText();
-    }
-    Battle* battle() { return dynamic_cast<Battle*>(title->current()); }
+    Driver() { title->setSubState(arena); }
+    std::string step(const std::string& line) { return type(line); }
+    Battle* battle() { return at<Battle>(); }
 };
 
 void makeParty(Game& g) {

@@ -13,7 +13,7 @@
 #include "items/inventory.h"
 #include "screens/creator.h"
 #include "screens/splash.h"
-#include "support/test_world.h"
+#include "support/game_driver.h"
 #include "world/dungeon.h"
 #include "world/dungeon_spell.h"
 #include "world/quest.h"
@@ -24,42 +24,8 @@
 namespace orv {
 namespace {
 
-using test::InGameData;
-using test::TestWorld;
 
-struct Newcomer {
-    InGameData data;
-    TestWorld world;
-    Game& g = world.game;
-    int running = 1;
-    Splash* title = new Splash(nullptr, &running);
-    std::ostringstream frames;
-
-    Newcomer() { world.console.printFramesTo(&frames, HeadlessConsole::FrameOutput::Every); }
-    ~Newcomer() {
-        if (running) destroyChain(title);
-    }
-    // One pass of the main loop: draw, then hand over the typed line.
-    std::string type(const std::string& line) {
-        g.screen.clearFrame();
-        title->drawCurrent();
-        g.screen.render();
-        title->updateCurrent(lowercase(line));
-        g.screen.clearFrame();
-        title->drawCurrent();
-        g.screen.render();
-        return world.console.frameText();
-    }
-    // A command that asks for an item number, and the number typed at the prompt.
-    std::string typeThenAnswer(const std::string& line, const std::string& answer) {
-        world.console.addLine(answer);
-        return type(line);
-    }
-    State* current() { return title->current(); }
-    template <typename T>
-    T* at() {
-        return dynamic_cast<T*>(current());
-    }
+struct Newcomer : test::GameDriver {
     // Fights whatever attacks until the dungeon is back.
     void winFights() {
         for (int round = 0; round < 200 && !at<Dungeon>(); ++round) {
