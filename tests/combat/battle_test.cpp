@@ -12,6 +12,7 @@
 #include "core/colors.h"
 #include "items/item.h"
 #include "screens/creator.h"
+#include "support/test_root.h"
 
 namespace orv {
 namespace {
@@ -20,11 +21,7 @@ using test::CombatContent;
 using test::findSeed;
 using test::TestWorld;
 
-struct Root : State {
-    Root() : State(nullptr) {}
-    void Draw() override {}
-    void Update(const std::string&) override {}
-};
+using Root = test::TestRoot;
 
 struct Fight {
     CombatContent content;

@@ -5,6 +5,7 @@
 #include "items/battle_turns.h"
 #include "items/inventory.h"
 #include "items/item.h"
+#include "support/test_root.h"
 #include "support/test_world.h"
 
 namespace orv {
@@ -21,11 +22,7 @@ std::unique_ptr<Item> makeItem(const std::string& name, int type, float level) {
     return item;
 }
 
-struct Root : State {
-    Root() : State(nullptr) {}
-    void Draw() override {}
-    void Update(const std::string&) override {}
-};
+using Root = test::TestRoot;
 
 struct InventoryScreen {
     TestWorld world;

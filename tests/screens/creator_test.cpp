@@ -7,6 +7,7 @@
 #include "data/level_up.h"
 #include "screens/character_sheet.h"
 #include "screens/creator.h"
+#include "support/test_root.h"
 #include "support/test_world.h"
 
 namespace orv {
@@ -102,11 +103,7 @@ TEST(LevelUp, ThreeLevelsFrom40000ExperienceAndTheSidekickGrows) {
     g.player.stats[Experience] = 40000;
     g.audio.playMusic("dungeon.mid");
     int running = 1;
-    struct Opener : State {
-        Opener() : State(nullptr) {}
-        void Draw() override {}
-        void Update(const std::string&) override {}
-    } opener;
+    test::TestRoot opener;
     auto* creator = new Creator(&opener, true);
     opener.setSubState(creator);
     (void)running;

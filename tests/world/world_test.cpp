@@ -8,6 +8,7 @@
 #include "items/item.h"
 #include "screens/creator.h"
 #include "support/test_world.h"
+#include "support/test_root.h"
 #include "world/dungeon.h"
 #include "world/map.h"
 #include "world/quest_log.h"
@@ -166,11 +167,7 @@ TEST(QuestProgress, CurrentStateFollowsTheHighestCompletedState) {
 struct DungeonWalk {
     SmallWorld world{14};
     TestWorld game;
-    struct Root : State {
-        Root() : State(nullptr) {}
-        void Draw() override {}
-        void Update(const std::string&) override {}
-    } root;
+    test::TestRoot root;
     Dungeon* dungeon = nullptr;
     DungeonWalk() {
         applyClass(game.game.player, "Fighter", true);
@@ -221,11 +218,7 @@ TEST(DungeonWalking, CloserLooksStepThroughDescriptionsAndDMovesTwice) {
 struct ShopVisit {
     SmallWorld world{14};
     TestWorld game;
-    struct Root : State {
-        Root() : State(nullptr) {}
-        void Draw() override {}
-        void Update(const std::string&) override {}
-    } root;
+    test::TestRoot root;
     Shop* shop = nullptr;
     explicit ShopVisit(int kind = ArmorShop) {
         world.dir.write("towns/towns.txt", "TOWN:Guelf\nNAME:Guelf Port\nPLANET:Guelf\nARMOR_DESC:Shields.\n"
