@@ -42,6 +42,7 @@ struct InventoryScreen {
         open();
     }
     void open() {
+        destroyChain(root.subState());  // a fresh visit to the screen
         inventory = new Inventory(&root, world.game.player);
         root.setSubState(inventory);
     }
