@@ -87,6 +87,31 @@ bool forEachCurrentStateLine(const std::string& planet, const QuestStates& state
     return true;
 }
 
+bool questSceneExists(const std::string& planet, const std::string& place) {
+    const QuestStates states = currentStates(game().player, questRowOf(planet));
+    std::ifstream file = openDataFile("quests\\" + planet + ".txt", std::ios::in | std::ios::binary);
+    std::string line;
+    int quest = -1, state = -1;
+    bool atPlace = false;
+    while (std::getline(file, line)) {
+        if (line.size() >= kLineLimit) break;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find("BEGIN_QUEST_ROOM") != std::string::npos) {
+            if (atPlace && quest >= 0 && quest < kQuestsPerFile && digitAfterColon(line) == states[quest]) return true;
+        } else if (line.find("BEGIN_QUEST") != std::string::npos) {
+            quest = digitAfterColon(line);
+            atPlace = false;
+        } else if (line.find("BEGIN_STATE") != std::string::npos) {
+            state = digitAfterColon(line);
+        } else if (line.find("END_STATE") != std::string::npos) {
+            atPlace = false;
+        } else if (line.find("LOCATION_NAME:") != std::string::npos) {
+            atPlace = valueAfterColon(line) == place && quest >= 0 && quest < kQuestsPerFile && state == states[quest];
+        }
+    }
+    return false;
+}
+
 bool isQuestRoomActive(const std::string& planet, const std::string& place) {
     const QuestStates states = currentStates(game().player, questRowOf(planet));
     bool active = false;

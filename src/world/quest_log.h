@@ -32,4 +32,9 @@ std::string valueAfterColon(const std::string& line);
 
 bool isQuestRoomActive(const std::string& planet, const std::string& place);
 
+// Whether the current state taking place at `place` has a scene written for
+// it. A shop holds the player until its event is played; an event with no
+// scene could never be played, and must not hold anyone.
+bool questSceneExists(const std::string& planet, const std::string& place);
+
 }  // namespace orv

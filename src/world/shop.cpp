@@ -72,7 +72,9 @@ Shop::Shop(State* parent, int kind, const std::string& townName, const std::stri
     g.screen.clearMessages();
     questRow_ = questTableIndex(townName);
     states_ = currentStates(g.player, questRowOf(townName));
-    questActive_ = isQuestRoomActive(townName, shopName);
+    // An event whose scene is not written yet cannot be played: it neither
+    // shows nor keeps the player inside.
+    questActive_ = isQuestRoomActive(townName, shopName) && questSceneExists(townName, shopName);
     if (questActive_) {
         questDone_ = false;
         readQuestKeys();
@@ -365,7 +367,7 @@ void Shop::drawSellScreen() {
 void Shop::Draw() {
     Game& g = game();
     Screen& screen = g.screen;
-    if (questActive_ && isQuestRoomActive(townName_, shopName_)) {
+    if (questActive_ && isQuestRoomActive(townName_, shopName_) && questSceneExists(townName_, shopName_)) {
         // A scene that did not move the story on leaves its event waiting.
         readQuestKeys();
         questDone_ = false;

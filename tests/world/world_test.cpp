@@ -289,5 +289,27 @@ TEST(Shopping, MoneyMessagesSellingAndStealing) {
     EXPECT_EQ(g.sidekick.mood, 0.0f);  // the armor shop's guard remembers faces
 }
 
+TEST(Shopping, AnEventHoldsThePlayerOnlyWhenItsSceneExists) {
+    auto questAtArmor = [](const std::string& scene) {
+        return "BEGIN_QUEST:1\nBEGIN_STATE:1\nLOCATION_NAME:Armor\nQUEST_ITEM_NAME:counter\n"
+               "QUEST_ITEM_MENU_OPTION:Ring the bell\n" +
+               scene + "END_STATE:\nEND_QUEST:\n" + room("Vault", 1, "QUEST_ITEM_MENU_OPTION:Open\n");
+    };
+    for (bool written : {false, true}) {
+        ShopVisit visit;
+        visit.world.dir.write("quests/Guelf.txt",
+                              questAtArmor(written ? "BEGIN_QUEST_ROOM:1\nQUEST_ROOM_MAP:x.txt\n"
+                                                     "QUEST_ROOM_MENU_OPTION:Ring\nEND_QUEST_ROOM\n"
+                                                   : ""));
+        destroyChain(visit.root.subState());
+        auto* shop = new Shop(&visit.root, ArmorShop, "Guelf", "Armor");
+        visit.root.setSubState(shop);
+        EXPECT_EQ(shop->questPending(), written);
+        visit.root.updateCurrent("0");
+        // With nothing to play the player walks out; with a scene waiting, not yet.
+        EXPECT_EQ(visit.root.subState() != nullptr, written);
+    }
+}
+
 }  // namespace
 }  // namespace orv
