@@ -112,9 +112,9 @@ TEST(NewGameScenario, AFirstVisitToTheFirstPlanet) {
     ASSERT_NE(p.at<Shop>(), nullptr);
     p.type("+");
     ASSERT_NE(p.at<Quest>(), nullptr);
-    const int moneyBeforeJob = p.g.player.money;
+    const float experienceBeforeJob = p.g.player.stats[Experience];
     p.type("work");
-    EXPECT_EQ(p.g.player.money, moneyBeforeJob + 50);
+    EXPECT_EQ(p.g.player.stats[Experience], experienceBeforeJob + 500);
     EXPECT_NE(p.frames.str().find("Rats,"), std::string::npos);
     p.type("0");
     ASSERT_NE(p.at<Shop>(), nullptr);
