@@ -2,8 +2,6 @@
 // fixed seed: nothing crashes, nothing hangs, every frame stays whole.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <set>
 #include <typeinfo>
 
@@ -47,7 +45,6 @@ TEST(RandomPlay, RandomCommandsNeverBreakTheGame) {
                                                   : kCommands[std::rand() % std::size(kCommands)];
             const std::string frame = d.type(command);
             screensSeen.insert(typeid(*d.current()).name());
-            if (std::getenv("RANDOM_PLAY_TRACE")) std::printf("%d %s\n", step, typeid(*d.current()).name());
             ASSERT_EQ(std::count(frame.begin(), frame.end(), '\n'), 53) << "seed " << seed << ", step " << step;
             ASSERT_NE(frame.find(std::string(80, '=')), std::string::npos);
         }
