@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "items/item_files.h"
 #include "items/item_list.h"
@@ -41,13 +42,13 @@ void compareSources(benchmark::State& state, Work work) {
     double cachedSeconds = 0, diskSeconds = 0;
     unsigned seed = 1;
     for (auto _ : state) {
-        std::srand(seed);
+        orv::seedDice(seed);
         orv::setItemFileSource(nullptr);
         auto start = Clock::now();
         work();
         cachedSeconds += std::chrono::duration<double>(Clock::now() - start).count();
 
-        std::srand(seed++);
+        orv::seedDice(seed++);
         orv::setItemFileSource(&disk);
         start = Clock::now();
         work();

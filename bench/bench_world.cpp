@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "data/planet_table.h"
 #include "platform/headless_console.h"
@@ -32,7 +33,7 @@ void BM_GenerateDungeon(benchmark::State& state) {
     orv::Map map(false);
     unsigned seed = 1;
     for (auto _ : state) {
-        std::srand(seed++);
+        orv::seedDice(seed++);
         map.generate(planet, true);
         benchmark::DoNotOptimize(map.roomCount());
         world.game.screen.clearMessages();
@@ -52,7 +53,7 @@ void BM_ShopVisit(benchmark::State& state) {
     Root root;
     unsigned seed = 1;
     for (auto _ : state) {
-        std::srand(seed++);
+        orv::seedDice(seed++);
         auto* shop = new orv::Shop(&root, static_cast<int>(state.range(0)), "Empyreon VI", "Armor");
         root.setSubState(shop);
         world.game.screen.clearFrame();

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/run.h"
@@ -86,6 +87,6 @@ int main(int argc, char** argv) {
         return orv::DataChecker::report(checker.run(), std::cout);
     }
 
-    std::srand(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr)));
+    orv::seedDice(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr)));
     return options.headless ? playHeadless(resolved) : playInTerminal();
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "combat/battle.h"
 #include "items/item.h"
@@ -68,7 +69,7 @@ Outcome outcomeOf(int n, float ratio) {
     return Outcome::Normal;
 }
 
-Outcome rollOutcome(float ratio) { return outcomeOf(std::rand() % 100 + 1, ratio); }
+Outcome rollOutcome(float ratio) { return outcomeOf(rollDice() % 100 + 1, ratio); }
 
 bool hitTest(int hitRoll, float clampedRatio, float level) {
     return static_cast<float>(hitRoll) * clampedRatio >= 30.0f - kLevelHitBonus * level;
@@ -104,8 +105,8 @@ float victoryExperience(float monsterLevel, float playerLevel, bool boss) {
 void Battle::playerAttack(int part) {
     Player& player = game().player;
     playerTargetPart_ = part;
-    const int n = std::rand() % 100 + 1;
-    const int h = std::rand() % 100 + 1;
+    const int n = rollDice() % 100 + 1;
+    const int h = rollDice() % 100 + 1;
     const Item* weapon = player.equipped(SlotWeapon);
     float r = speedRatio(player.effective[Speed], monster_->stats[Speed]);
     if (r < 0.5f) r = 0.5f;
@@ -117,7 +118,7 @@ void Battle::playerAttack(int part) {
     const bool hit = hitTest(h, r, player.stats[Level]);
     float damage = 0;
     if (hit) {
-        const int v = std::rand() % 15 + 86;
+        const int v = rollDice() % 15 + 86;
         damage = blowDamage(v, player.effective[Attack], defenceOf(monster_->stats, part), critical, fumble);
         monster_->stats[HP] -= std::trunc(damage);
         if (monster_->stats[HP] <= 0) monster_->stats[HP] = 0;
@@ -129,11 +130,11 @@ void Battle::sidekickTurn() {
     Game& g = game();
     Sidekick& sidekick = g.sidekick;
     if (!(sidekick.effective[HP] > 0 && battleOn_ && playerAlive_ && !sidekickOut_ && !sidekickDown_)) return;
-    const bool obeys = sidekick.mood >= static_cast<float>(std::rand() % 101);
+    const bool obeys = sidekick.mood >= static_cast<float>(rollDice() % 101);
     if (obeys && sidekick.battleMode != "attack" && sidekickMagic(false)) return;
-    if (!obeys && std::rand() % 10 > 7 && sidekickMagic(true)) return;
+    if (!obeys && rollDice() % 10 > 7 && sidekickMagic(true)) return;
 
-    const int h = std::rand() % 100 + 1;
+    const int h = rollDice() % 100 + 1;
     const Item* weapon = sidekick.equipped(SlotWeapon);
     float r = speedRatio(sidekick.effective[Speed], monster_->stats[Speed]);
     const Outcome outcome = rollOutcome(r);
@@ -143,7 +144,7 @@ void Battle::sidekickTurn() {
     const bool fumble = outcome == Outcome::Fumble;
     float damage = 0;
     if (hit) {
-        const int v = std::rand() % 15 + 86;
+        const int v = rollDice() % 15 + 86;
         damage = blowDamage(v, sidekick.effective[Attack], defenceOf(monster_->stats, sidekickTargetPart_), critical,
                             fumble);
         monster_->stats[HP] -= std::ceil(damage);
@@ -155,7 +156,7 @@ void Battle::sidekickTurn() {
 
 bool Battle::sidekickMagic(bool randomElement) {
     Sidekick& sidekick = game().sidekick;
-    const int group = randomElement ? std::rand() % 5 : modeGroup(sidekick.battleMode);
+    const int group = randomElement ? rollDice() % 5 : modeGroup(sidekick.battleMode);
     std::vector<const Spell*> choices;
     for (const Spell& spell : sidekick.spells)
         if (elementGroup(spell.element) == group) choices.push_back(&spell);
@@ -164,7 +165,7 @@ bool Battle::sidekickMagic(bool randomElement) {
     const float mp = sidekick.effective[MP];
     if (static_cast<float>(reach) > mp / 20) reach = static_cast<std::size_t>(std::max(0.0f, std::trunc(mp))) / 20;
     if (mp < 20 || reach == 0) return false;
-    const Spell spell = *choices[static_cast<unsigned>(std::rand()) % reach];
+    const Spell spell = *choices[static_cast<unsigned>(rollDice()) % reach];
     castSpell(spell, kSidekick);
     describeAction("sidekick", false, nullptr, false, false, spellDamage_, &spell);
     redraw();
@@ -186,14 +187,14 @@ void Battle::monsterTurn() {
             playerAlive_ = false;
         }
     };
-    if (std::rand() % 100 <= scriptChance) {
+    if (rollDice() % 100 <= scriptChance) {
         runMonsterAI();
         settleFalls();
         return;
     }
-    const int h = std::rand() % 100 + 1;
-    const int v = std::rand() % 15 + 86;
-    const int n = std::rand() % 50;
+    const int h = rollDice() % 100 + 1;
+    const int v = rollDice() % 15 + 86;
+    const int n = rollDice() % 50;
     monsterHitPlayer_ = !(n <= 20 && g.sidekick.effective[HP] > 0);
     Protagonist& victim = monsterHitPlayer_ ? static_cast<Protagonist&>(g.player) : g.sidekick;
     float r = speedRatio(monster_->stats[Speed], victim.effective[Speed]);

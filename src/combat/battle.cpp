@@ -1,4 +1,5 @@
 // The battle's commands and its ways out.
+#include "core/dice.h"
 #include "combat/battle.h"
 
 #include <cmath>
@@ -79,8 +80,8 @@ void Battle::redraw() {
 void Battle::Update(const std::string& command) {
     Game& g = game();
     g.screen.clearMessages();
-    sidekickTargetPart_ = std::rand() % 3;
-    monsterTargetPart_ = std::rand() % 3;
+    sidekickTargetPart_ = rollDice() % 3;
+    monsterTargetPart_ = rollDice() % 3;
     if (g.sidekick.effective[HP] <= 0) sidekickDown_ = sidekickOut_ = true;
 
     if (!playerAlive_) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "combat/battle.h"
 #include "core/colors.h"
@@ -208,10 +209,10 @@ void Battle::drawVictory() {
         const float playerLevel = g.player.stats[Level];
         const int square = static_cast<int>(std::trunc(level * level));
         const int tenSquares = static_cast<int>(std::trunc(10 * level * level));
-        const int money = (tenSquares > 0 ? std::rand() % tenSquares : 0) + square;
+        const int money = (tenSquares > 0 ? rollDice() % tenSquares : 0) + square;
         g.player.money += money;
         const float experience = victoryExperience(level, playerLevel, monster_->isBoss);
-        if (std::rand() % 100 > 40) {
+        if (rollDice() % 100 > 40) {
             auto loot = Item::random(static_cast<int>(std::trunc(playerLevel)));
             victoryMessages_.push_back(colorWhite + "You recieve " + colorYellow + loot->name + colorWhite + " -- " +
                                        colorGreen + loot->description + colorWhite);

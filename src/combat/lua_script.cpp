@@ -2,6 +2,7 @@
 #include "combat/lua_script.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 
 extern "C" {
@@ -12,6 +13,7 @@ extern "C" {
 
 #include "app/game.h"
 #include "core/colors.h"
+#include "core/dice.h"
 #include "core/paths.h"
 #include "core/text.h"
 
@@ -50,6 +52,52 @@ int displayAddMessage(lua_State* lua) {
     return 0;
 }
 
+// math.random as Lua 5.1 defines it, but rolling the game's dice, so a
+// script's choices replay with the seed like everything else.
+int luaRandom(lua_State* lua) {
+    const lua_Number r = static_cast<lua_Number>(rollDice() % kDiceMax) / static_cast<lua_Number>(kDiceMax);
+    switch (lua_gettop(lua)) {
+        case 0:
+            lua_pushnumber(lua, r);
+            break;
+        case 1: {
+            const int upper = luaL_checkint(lua, 1);
+            luaL_argcheck(lua, 1 <= upper, 1, "interval is empty");
+            lua_pushnumber(lua, std::floor(r * upper) + 1);
+            break;
+        }
+        case 2: {
+            const int lower = luaL_checkint(lua, 1);
+            const int upper = luaL_checkint(lua, 2);
+            luaL_argcheck(lua, lower <= upper, 2, "interval is empty");
+            lua_pushnumber(lua, std::floor(r * (static_cast<lua_Number>(upper) - lower + 1)) + lower);
+            break;
+        }
+        default:
+            return luaL_error(lua, "wrong number of arguments");
+    }
+    return 1;
+}
+
+// The dice are seeded once for the whole game; a script cannot reseed them.
+int luaRandomSeed(lua_State* lua) {
+    luaL_checknumber(lua, 1);
+    return 0;
+}
+
+void useGameDice(lua_State* lua) {
+    lua_getglobal(lua, "math");
+    if (!lua_istable(lua, -1)) {
+        lua_pop(lua, 1);
+        return;
+    }
+    lua_pushcfunction(lua, luaRandom);
+    lua_setfield(lua, -2, "random");
+    lua_pushcfunction(lua, luaRandomSeed);
+    lua_setfield(lua, -2, "randomseed");
+    lua_pop(lua, 1);
+}
+
 }  // namespace
 
 void trace(const std::string& text) {
@@ -68,6 +116,7 @@ bool looksLikeRecord(const std::string& record, int fields) {
 
 LuaScript::LuaScript() : lua_(luaL_newstate()) {
     luaL_openlibs(lua_);
+    useGameDice(lua_);
     lua_register(lua_, "DisplayAddMenuOption", displayAddMenuOption);
     lua_register(lua_, "DisplayAddMessage", displayAddMessage);
 }

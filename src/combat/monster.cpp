@@ -1,4 +1,5 @@
 // Reading and scaling monsters.
+#include "core/dice.h"
 #include "combat/monster.h"
 
 #include <cstdlib>
@@ -18,7 +19,7 @@ constexpr int kAllDraws = 13;
 Monster Monster::random(int level, const std::string& planetName) {
     Monster monster;
     monster.planet = planetName;
-    const int draw = std::rand() % kAllDraws;
+    const int draw = rollDice() % kAllDraws;
     if (draw < kPlanetDraws) {
         SimpleFile file("monsters\\" + planetName + ".txt");
         for (int i = 0; i < draw; ++i) file.find(kRecordMarker, false);

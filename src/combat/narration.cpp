@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/dice.h"
 #include "app/game.h"
 #include "combat/battle.h"
 #include "core/colors.h"
@@ -63,12 +64,12 @@ const Table kSpellAdverb = {" viscously ", " calmly ",   " quickly ",      " swi
 
 // rand() % 11: 1-10 pick entries 1-10, 0 picks the eleventh.
 const char* oneInEleven(const Table& table) {
-    const int n = std::rand() % 11;
+    const int n = rollDice() % 11;
     return table[n == 0 ? 10 : n - 1];
 }
 
 // rand() % 10 + 1: entries 1-10 only; the eleventh is never told.
-const char* oneInTen(const Table& table) { return table[std::rand() % 10]; }
+const char* oneInTen(const Table& table) { return table[rollDice() % 10]; }
 
 enum WeaponKind { NoWeapon = 0, Gun = 3, Sword = 4, Staff = 5 };
 

@@ -1,4 +1,5 @@
 // Making items: random ones by level and type, and rebuilding one from its name.
+#include "core/dice.h"
 #include "items/item.h"
 
 #include <cmath>
@@ -21,14 +22,14 @@ namespace {
 constexpr std::streamsize kSkipLimit = 256;
 
 // The dice the item generator rolls: 1.8 to 2.2 in steps of 0.02.
-float roll() { return 2.0f * static_cast<float>(std::rand() % 21 + 90) / 100.0f; }
+float roll() { return 2.0f * static_cast<float>(rollDice() % 21 + 90) / 100.0f; }
 
 // rand() % n for a range the level decides; a level low enough to make the
 // range empty must not divide by zero.
-int randomBelow(int n) { return n > 0 ? std::rand() % n : 0; }
+int randomBelow(int n) { return n > 0 ? rollDice() % n : 0; }
 
 int randomType() {
-    const int r = std::rand() % 100;
+    const int r = rollDice() % 100;
     if (r < 10) return TypeBoots;
     if (r < 20) return TypeShield;
     if (r < 30) return TypeHeadgear;
@@ -187,7 +188,7 @@ void Item::generate(int level) {
         }
     }
     if (isConsumable()) return;
-    switch (std::rand() % 4) {
+    switch (rollDice() % 4) {
         case 0:
             applyPrefix(stats[Level], "");
             applySuffix(stats[Level], "");
@@ -205,7 +206,7 @@ void Item::readStatistics(std::istream& in) {
         case TypeBoots: {
             stats[Speed] = item_scan::readNumber(in) * c;
             const float lowDefence = item_scan::readNumber(in);
-            stats[LowDefence] = lowDefence * static_cast<float>(std::rand() % 20 + 90) / 50.0f;
+            stats[LowDefence] = lowDefence * static_cast<float>(rollDice() % 20 + 90) / 50.0f;
             break;
         }
         case TypeShield: stats[MidDefence] = item_scan::readNumber(in) * c; break;
@@ -233,7 +234,7 @@ void Item::applyPrefix(float level, const std::string& elementWord) {
     const bool randomPrefix = elementWord.empty();
     int element = 0;
     if (randomPrefix) {
-        element = std::rand() % 5;
+        element = rollDice() % 5;
         level -= static_cast<float>(randomBelow(static_cast<int>(std::trunc(level / 3 + 1))) + 10);
         const std::string prefix = findAffix(kPrefixFile, false, element, level);
         if (prefix.empty()) return;  // no prefix file: the item stays plain
@@ -243,7 +244,7 @@ void Item::applyPrefix(float level, const std::string& elementWord) {
     }
     hasPrefix = true;
     float g = level / 3 + 8;
-    const float f = 2.0f * static_cast<float>(std::rand() % 21 + 90) / 10000.0f;
+    const float f = 2.0f * static_cast<float>(rollDice() % 21 + 90) / 10000.0f;
     do {
         switch (element) {
             case 0:
@@ -265,7 +266,7 @@ void Item::applyPrefix(float level, const std::string& elementWord) {
             default: resistances[Ether] -= f * g / 2; break;
         }
         g = g / 4;
-        element = std::rand() % 5;
+        element = rollDice() % 5;
     } while (g > 2);
 }
 
@@ -273,7 +274,7 @@ void Item::applySuffix(float level, const std::string& kindWord) {
     const bool randomSuffix = kindWord.empty();
     int kind = 0;
     if (randomSuffix) {
-        kind = std::rand() % 6;
+        kind = rollDice() % 6;
         level -= static_cast<float>(randomBelow(static_cast<int>(std::trunc(level / 3 + 1))));
         const std::string suffix = findAffix(kSuffixFile, true, kind, level);
         if (suffix.empty()) return;  // no suffix file: the item stays plain
@@ -298,7 +299,7 @@ void Item::applySuffix(float level, const std::string& kindWord) {
             default: stats[Speed] += g * f; break;
         }
         g = g / 2;
-        kind = std::rand() % 5;
+        kind = rollDice() % 5;
     } while (g > 2);
 }
 

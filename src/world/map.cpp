@@ -1,4 +1,5 @@
 // Reading room files, laying out the grid and drawing the map.
+#include "core/dice.h"
 #include "world/map.h"
 
 #include <cmath>
@@ -99,9 +100,9 @@ void Map::loadRoomFile(const std::string& path) {
             std::unique_ptr<Monster> monster;
             if (!loadingQuestFile_) {
                 const int base = planetIndex_ * 7 + static_cast<int>(std::trunc(playerLevel / 8));
-                if (std::rand() % 100 <= 20) item = Item::random(std::max(1, base + std::rand() % 11 - 5));
-                if (std::rand() % 100 <= 40)
-                    monster = std::make_unique<Monster>(Monster::random(std::max(1, base + std::rand() % 4 - 1), name));
+                if (rollDice() % 100 <= 20) item = Item::random(std::max(1, base + rollDice() % 11 - 5));
+                if (rollDice() % 100 <= 40)
+                    monster = std::make_unique<Monster>(Monster::random(std::max(1, base + rollDice() % 4 - 1), name));
                 if (pendingRooms_.empty()) {
                     item.reset();  // the entrance is always safe and bare
                     monster.reset();
@@ -185,7 +186,7 @@ void Map::generate(const std::string& planetName, bool arrivedByShip) {
     std::vector<std::pair<int, int>> candidates;
     for (int x = static_cast<int>(width_ * 0.75); x < width_; ++x) candidates.push_back({x, kMapHeight - 1});
     for (int y = 2; y < kMapHeight; ++y) candidates.push_back({width_ - 1, y});
-    const auto [targetX, targetY] = candidates[std::rand() % candidates.size()];
+    const auto [targetX, targetY] = candidates[rollDice() % candidates.size()];
     if (!pendingQuestRooms_.empty()) {
         place(std::move(pendingQuestRooms_.front()), targetX, targetY);
         pendingQuestRooms_.pop_front();
@@ -198,7 +199,7 @@ void Map::generate(const std::string& planetName, bool arrivedByShip) {
     int x = 0, y = 0;
     while (true) {
         if (x < targetX) {
-            if (y < targetY && std::rand() % 2 != 0) ++y;
+            if (y < targetY && rollDice() % 2 != 0) ++y;
             else ++x;
         } else {
             if (y == targetY) break;
@@ -220,7 +221,7 @@ void Map::generate(const std::string& planetName, bool arrivedByShip) {
             stopGeneration("The dungeon of " + planetName + " (" + dungeonFile + ") has more rooms than cells.");
             return;
         }
-        const std::size_t pick = static_cast<std::size_t>(std::rand()) % growth.size();
+        const std::size_t pick = static_cast<std::size_t>(rollDice()) % growth.size();
         const auto [cx, cy] = growth[pick];
         std::vector<std::pair<int, int>> free;
         for (const auto& [nx, ny] : {std::pair{cx - 1, cy}, std::pair{cx + 1, cy}, std::pair{cx, cy - 1},
@@ -230,7 +231,7 @@ void Map::generate(const std::string& planetName, bool arrivedByShip) {
             growth.erase(growth.begin() + static_cast<long>(pick));
             continue;
         }
-        const auto cell = free[std::rand() % free.size()];
+        const auto cell = free[rollDice() % free.size()];
         place(takeNextRoom(), cell.first, cell.second);
         growth.push_back(cell);
     }

@@ -1,4 +1,5 @@
 // Shops, the inn, the common area and the town's special place.
+#include "core/dice.h"
 #include "world/shop.h"
 
 #include <cmath>
@@ -93,7 +94,7 @@ void Shop::stock() {
     for (int type : kStockOrder[kind_]) {
         ItemList& shelf = shelves_[type];
         for (int i = 0; i < kShelfSize; ++i) {
-            shelf.add(Item::random(std::rand() % range + 5, type));
+            shelf.add(Item::random(rollDice() % range + 5, type));
             for (std::size_t j = 0; j < shelf.size(); ++j) shelf.at(static_cast<long>(j))->price = shelf.at(static_cast<long>(j))->shopPrice();
         }
     }
@@ -211,7 +212,7 @@ void Shop::steal(int number) {
                                                  : "You have you sidekick attempt to steal: ";
         std::string text = colorGreen + attempt + colorYellow + item->name + " --" + colorWhite + " " +
                            item->description + "\n\n";
-        const int r = std::rand() % 100;
+        const int r = rollDice() % 100;
         const float chance = static_cast<float>(g.sidekick.moodLevel()) *
                              (25.0f - item->stats[Level] + g.player.stats[Level]);
         if (chance > static_cast<float>(r)) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/dice.h"
 #include "combat/battle.h"
 #include "combat/combat_content.h"
 #include "combat/lua_script.h"
@@ -116,14 +117,14 @@ TEST(BlowArithmetic, AFumbledMinimumBlowIsZeroForThePlayerAndOneForOthers) {
     Monster& m = *fight.battle->monster();
 
     // Player: outcome roll, hit roll.
-    std::srand(findSeed([] { return std::rand() % 100 + 1 <= 5 && std::rand() % 100 + 1 >= 30; }));
+    seedDice(findSeed([] { return rollDice() % 100 + 1 <= 5 && rollDice() % 100 + 1 >= 30; }));
     fight.battle->playerAttack(2);
     EXPECT_EQ(m.stats[HP], m.stats[MaxHP]);
 
     // Sidekick: obedience, hit roll, outcome roll.
-    std::srand(findSeed([] {
-        if (50 < std::rand() % 101) std::rand();  // the disobedient draw for magic
-        return std::rand() % 100 + 1 >= 30 && std::rand() % 100 + 1 <= 5;
+    seedDice(findSeed([] {
+        if (50 < rollDice() % 101) rollDice();  // the disobedient draw for magic
+        return rollDice() % 100 + 1 >= 30 && rollDice() % 100 + 1 <= 5;
     }));
     fight.battle->sidekickTurn();
     EXPECT_EQ(m.stats[HP], m.stats[MaxHP] - 1);
@@ -131,12 +132,12 @@ TEST(BlowArithmetic, AFumbledMinimumBlowIsZeroForThePlayerAndOneForOthers) {
     // Monster: script chance, hit roll, variance, victim, outcome.
     fight.g.sidekick.effective[HP] = 0;  // only the player can be struck
     const float hp = fight.g.player.effective[HP];
-    std::srand(findSeed([] {
-        if (std::rand() % 100 <= 50) return false;
-        const int h = std::rand() % 100 + 1;
-        std::rand();
-        std::rand();
-        return h >= 30 && std::rand() % 100 + 1 <= 5;
+    seedDice(findSeed([] {
+        if (rollDice() % 100 <= 50) return false;
+        const int h = rollDice() % 100 + 1;
+        rollDice();
+        rollDice();
+        return h >= 30 && rollDice() % 100 + 1 <= 5;
     }));
     fight.battle->monsterTurn();
     EXPECT_EQ(fight.g.player.effective[HP], hp - 1);
@@ -172,9 +173,9 @@ TEST(Monsters, LevelScalingAndTheThirteenWayDraw) {
     EXPECT_EQ(monster.stats[LowDefence], 150.0f);
 
     for (unsigned seed = 1; seed < 60; ++seed) {
-        std::srand(seed);
-        const int draw = std::rand() % 13;
-        std::srand(seed);
+        seedDice(seed);
+        const int draw = rollDice() % 13;
+        seedDice(seed);
         const Monster drawn = Monster::random(2, "Testland");
         std::string expected;
         if (draw < 10) expected = "Beast" + std::to_string(std::max(draw, 1));

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/dice.h"
 #include "support/test_world.h"
 
 namespace orv::test {
@@ -24,7 +25,7 @@ struct CombatContent {
 template <typename Wanted>
 unsigned findSeed(Wanted wanted) {
     for (unsigned seed = 1; seed < 200000; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         if (wanted()) return seed;
     }
     return 0;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "core/dice.h"
 #include "core/text.h"
 #include "items/item.h"
 #include "items/item_files.h"
@@ -40,12 +41,12 @@ TEST(ItemScan, LevelSearchClampsToTheFirstAndLastRecords) {
     TinyItems tiny;
     TestWorld w;
     for (int seed = 0; seed < 50; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         auto low = Item::random(5, TypeSword);  // targets 0 or -1: always the first record
         EXPECT_EQ(low->stats[Level], 3.0f);
         EXPECT_EQ(low->name.find("Stick"), low->hasPrefix ? low->name.find(' ') + 1 : 0u) << low->name;
     }
-    std::srand(7);
+    seedDice(7);
     auto high = Item::random(500, TypeSword);
     EXPECT_NE(high->name.find("Great Blade"), std::string::npos);
     EXPECT_EQ(high->stats[Level], 50.0f);
@@ -57,7 +58,7 @@ TEST(ItemScan, StatisticsFollowTheTypeRules) {
     TinyItems tiny;
     TestWorld w;
     for (int seed = 0; seed < 30; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         auto boots = Item::random(1, TypeBoots);
         EXPECT_GE(boots->stats[Speed], 2 * 1.8f - 0.001f);
         EXPECT_LE(boots->stats[Speed], 2 * 2.2f + 0.001f + (boots->hasSuffix ? 1000 : 0));
@@ -139,15 +140,15 @@ TEST(ItemCache, CachedFilesGiveTheSameItemsAsReadingFromDisk) {
     };
     for (int seed = 0; seed < 300; ++seed) {
         const int level = seed % 120 + 1;
-        std::srand(seed);
+        seedDice(seed);
         setItemFileSource(&disk);
         auto fromDisk = Item::random(level);
-        const int afterDisk = std::rand();
-        std::srand(seed);
+        const int afterDisk = rollDice();
+        seedDice(seed);
         setItemFileSource(nullptr);
         auto fromCache = Item::random(level);
         ASSERT_EQ(describe(*fromDisk), describe(*fromCache)) << "seed " << seed;
-        ASSERT_EQ(afterDisk, std::rand()) << "the same number of draws, seed " << seed;
+        ASSERT_EQ(afterDisk, rollDice()) << "the same number of draws, seed " << seed;
     }
     setItemFileSource(nullptr);
 }
@@ -156,7 +157,7 @@ TEST(ItemCache, ItemsRebuiltFromTheirOwnNamesKeepNameTypeAndAffixes) {
     InGameData data;
     TestWorld w;
     for (int seed = 0; seed < 400; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         auto item = Item::random(seed % 115 + 1);
         ASSERT_FALSE(item->name.empty());
         auto rebuilt = Item::fromName(lowercase(item->name));

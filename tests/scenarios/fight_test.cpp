@@ -3,6 +3,7 @@
 // level-up screen; and a lost fight that ends on the title screen.
 #include <gtest/gtest.h>
 
+#include "core/dice.h"
 #include "combat/battle.h"
 #include "core/text.h"
 #include "items/inventory.h"
@@ -51,7 +52,7 @@ TEST(FightScenario, AWholeFightWonWithSpellsAnItemAndALevelUp) {
     Driver d;
     makeParty(d.g);
     d.g.player.stats[Experience] = 19990;  // this victory brings level 2
-    std::srand(2024);
+    seedDice(2024);
     d.step("fight");
     ASSERT_NE(d.battle(), nullptr);
     d.g.player.effective[HP] = 300;  // wounded, so the potion shows its worth
@@ -106,7 +107,7 @@ TEST(FightScenario, ALostFightEndsOnTheTitleScreen) {
     d.g.player.effective[HP] = 1;
     d.g.sidekick.effective[HP] = 0;
     for (Stat defence : {LowDefence, MidDefence, HighDefence}) d.g.player.effective[defence] = 2;
-    std::srand(7);
+    seedDice(7);
     d.step("fight");
     ASSERT_NE(d.battle(), nullptr);
     d.battle()->monster()->monsterType = "None";  // a plain brute: every blow is told

@@ -8,6 +8,7 @@
 #include <queue>
 #include <set>
 
+#include "core/dice.h"
 #include "combat/battle.h"
 #include "core/text.h"
 #include "items/inventory.h"
@@ -62,7 +63,7 @@ std::vector<std::string> pathHome(const Dungeon& dungeon) {
 
 TEST(NewGameScenario, AFirstVisitToTheFirstPlanet) {
     Newcomer p;
-    std::srand(42);
+    seedDice(42);
     for (const char* line : {"1", "zed", "m", "c", "bob", "f"}) p.type(line);
     std::string screen = p.type("c");
     ASSERT_NE(p.at<Quest>(), nullptr);  // the opening story

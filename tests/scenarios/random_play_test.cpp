@@ -5,6 +5,7 @@
 #include <set>
 #include <typeinfo>
 
+#include "core/dice.h"
 #include "combat/battle.h"
 #include "screens/splash.h"
 #include "world/dungeon.h"
@@ -28,7 +29,7 @@ TEST(RandomPlay, RandomCommandsNeverBreakTheGame) {
     std::set<std::string> screensSeen;
     for (unsigned seed : {7u, 99u, 2024u}) {
         test::GameDriver d;
-        std::srand(seed);
+        seedDice(seed);
         startNewGame(d);
         State* lastScreen = nullptr;
         int stepsThere = 0;
@@ -42,7 +43,7 @@ TEST(RandomPlay, RandomCommandsNeverBreakTheGame) {
             lastScreen = d.current();
             static const char* const kWaysOut[] = {"0", "+", "work", "0", "exit", "0", "1"};
             const char* command = stepsThere > 15 ? kWaysOut[stepsThere % std::size(kWaysOut)]
-                                                  : kCommands[std::rand() % std::size(kCommands)];
+                                                  : kCommands[rollDice() % std::size(kCommands)];
             const std::string frame = d.type(command);
             screensSeen.insert(typeid(*d.current()).name());
             ASSERT_EQ(std::count(frame.begin(), frame.end(), '\n'), 53) << "seed " << seed << ", step " << step;

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "core/dice.h"
 #include "data/planet_table.h"
 #include "support/test_world.h"
 #include "world/map.h"
@@ -42,7 +43,7 @@ TEST(DungeonLayout, EveryPlanetOverTenThousandSeeds) {
     for (const char* planet : kPlanetTable) {
         int rooms = -1;
         for (unsigned seed = 1; seed <= kSeeds; ++seed) {
-            std::srand(seed);
+            seedDice(seed);
             map.generate(planet, true);
             ASSERT_TRUE(map.layoutProblem().empty()) << planet << ", seed " << seed << ": " << map.layoutProblem();
             ASSERT_NE(map.roomAt(0, 0), nullptr) << planet;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "core/dice.h"
 #include "core/colors.h"
 #include "items/item.h"
 #include "screens/creator.h"
@@ -76,7 +77,7 @@ TEST(MapLayout, WidthFollowsTheRoomCountAndEveryRoomIsReachable) {
         SmallWorld world(12);
         TestWorld game;
         Map map(false);
-        std::srand(3);
+        seedDice(3);
         map.generate("Guelf", true);
         EXPECT_EQ(map.width(), 8);
         EXPECT_EQ(map.roomCount(), 13);
@@ -90,7 +91,7 @@ TEST(MapLayout, WidthFollowsTheRoomCountAndEveryRoomIsReachable) {
     TestWorld game;
     Map map(false);
     for (unsigned seed = 1; seed < 200; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         map.generate("Guelf", true);
         ASSERT_EQ(map.width(), 15);
         ASSERT_TRUE(map.layoutProblem().empty()) << map.layoutProblem();
@@ -113,7 +114,7 @@ TEST(MapLayout, QuestRoomsNeverHoldRandomContentsAndKeysAreExact) {
     TestWorld game;
     Map map(true);
     for (unsigned seed = 1; seed < 100; ++seed) {
-        std::srand(seed);
+        seedDice(seed);
         map.generate("Guelf", false);
         for (int x = 0; x < map.width(); ++x)
             for (int y = 0; y < 6; ++y) {
@@ -136,7 +137,7 @@ TEST(MapLayout, BrokenRoomFilesStopSafelyWithAMessage) {
     SmallWorld world(3);
     TestWorld game;
     Map map(false);
-    std::srand(1);
+    seedDice(1);
     map.generate("Guelf", true);
     EXPECT_NE(map.layoutProblem().find("dungeons\\Guelf.txt"), std::string::npos);
     world.dir.write("dungeons/Guelf.txt", "ROOM_BEGIN\nNAME:Empty\nLOOK:x\nROOM_END\n");
@@ -171,7 +172,7 @@ struct DungeonWalk {
     Dungeon* dungeon = nullptr;
     DungeonWalk() {
         applyClass(game.game.player, "Fighter", true);
-        std::srand(11);
+        seedDice(11);
         dungeon = new Dungeon(&root, "Guelf", true, false);
         root.setSubState(dungeon);
     }
@@ -225,7 +226,7 @@ struct ShopVisit {
                                            "SHOP_END:\nTOWN_END:\n");
         applyClass(game.game.player, "Fighter", true);
         game.game.player.stats[Level] = 10;
-        std::srand(5);
+        seedDice(5);
         shop = new Shop(&root, kind, "Guelf", kind == ArmorShop ? "Armor" : "Weapon");
         root.setSubState(shop);
     }
