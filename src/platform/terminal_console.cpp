@@ -176,13 +176,13 @@ short toCursesColour(int windowsColour) {
     return static_cast<short>(colour | (windowsColour & 8));
 }
 
-// With 64 pairs, white on black takes the fixed pair 0 and black on black
-// takes its slot.
+// With 64 pairs, pair 0 is the terminal's own default colours (black on
+// white in an xterm as it ships), so the game's white on black must have a
+// pair of its own. Black on black takes slot 63, the slot of grey on grey,
+// which the game never needs (see setUpColours).
 short eightColourPair(int fg, int bg) {
-    int pair = bg * 8 + fg;
-    if (pair == 7) return 0;
-    if (pair == 0) return 7;
-    return static_cast<short>(pair);
+    if (fg == 0 && bg == 0) return 63;
+    return static_cast<short>(bg * 8 + fg);
 }
 
 bool termLikelyHasTitle() {
@@ -332,10 +332,9 @@ void TerminalConsole::setUpColours() {
                           toCursesColour(bg));
     } else if (COLORS >= 8 && COLOR_PAIRS >= 64) {
         eightColours_ = true;
-        assume_default_colors(COLOR_WHITE, COLOR_BLACK);
         for (int bg = 0; bg < 8; ++bg)
             for (int fg = 0; fg < 8; ++fg)
-                if (short pair = eightColourPair(fg, bg); pair != 0)
+                if (short pair = eightColourPair(fg, bg); pair != 0 && !(fg == 7 && bg == 7))
                     init_pair(pair, toCursesColour(fg), toCursesColour(bg));
     }
     for (int attr = 0; attr < 256; ++attr) {
@@ -343,15 +342,27 @@ void TerminalConsole::setUpColours() {
         int bg = attr >> 4;
         attr_t style = A_NORMAL;
         short pair = 0;
+        bool blank = false;
         if (sixteenColours_) {
             pair = static_cast<short>(1 + bg * 16 + fg);
         } else if (eightColours_) {
-            // Bright foregrounds become bold; bright backgrounds are dropped,
-            // so text that differed from its background must stay readable.
+            // Bright foregrounds are bold, as these terminals show them (dark
+            // grey is bold black on the cell's own background, never a grey
+            // block). Bright backgrounds cannot be shown and fall back to
+            // their dark colour; a dark text on the bright form of its own
+            // colour would then vanish, so only that background moves.
+            const bool bold = (fg & 8) != 0;
             int fgBase = fg & 7;
             int bgBase = bg & 7;
-            if (fg != bg && fgBase == bgBase) bgBase = fgBase == 0 ? 7 : 0;
-            if (fg & 8) style |= A_BOLD;
+            if (!bold && fg != bg && fgBase == bgBase) bgBase = fgBase == 0 ? 7 : 0;
+            if (bold) style |= A_BOLD;
+            if (fgBase == 7 && bgBase == 7) {
+                // Grey on grey has no pair: white text there reads as black
+                // on grey, and grey text (invisible anyway) as a blank.
+                blank = !bold;
+                style = A_NORMAL;
+                fgBase = 0;
+            }
             pair = eightColourPair(fgBase, bgBase);
         } else {
             if (fg & 8) style |= A_BOLD;
@@ -359,6 +370,7 @@ void TerminalConsole::setUpColours() {
         }
         pairs_[attr] = pair;
         styles_[attr] = style;
+        blanked_[attr] = blank;
     }
 }
 
@@ -458,7 +470,7 @@ void TerminalConsole::forgetRows(int firstRow, int lastRow) {
 }
 
 void TerminalConsole::putCell(int row, int col, unsigned char ch, unsigned char attr) {
-    putWide(row, col, glyphs_[ch], attr);
+    putWide(row, col, blanked_[attr] ? L' ' : glyphs_[ch], attr);
 }
 
 void TerminalConsole::putWide(int row, int col, wchar_t glyph, unsigned char attr) {

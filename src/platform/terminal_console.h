@@ -110,6 +110,7 @@ private:
     std::array<wchar_t, 256> glyphs_{};
     std::array<short, 256> pairs_{};
     std::array<unsigned int, 256> styles_{};
+    std::array<bool, 256> blanked_{};  // drawn as a blank: the text cannot show
     std::deque<RawKey> pending_;
     std::vector<std::wstring> history_;
     std::optional<LineEdit> editing_;

@@ -18,6 +18,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -257,6 +258,122 @@ TEST(TerminalConsole, EightColourTerminalsShowBrightAsBoldAndKeepTextReadable) {
     EXPECT_NE(frame.find("1m\x1b[33m\x1b[44mYB"), std::string::npos) << "bold yellow on blue";
     EXPECT_NE(frame.find("\x1b[34m\x1b[40mD"), std::string::npos)
         << "blue text on a bright blue it cannot show moves to black, not blue on blue";
+}
+
+// What a terminal would draw with: the background of the printed cells and
+// of erased areas, read by following the colour sequences in the output.
+// -1 is the terminal's own default background (white in an xterm as it
+// ships), which is not black.
+struct BackgroundTrace {
+    int violations = 0;
+    int blackCellsSeen = 0;
+    std::string firstViolation;
+
+    void follow(const std::string& output) {
+        int fg = -1, bg = -1;
+        bool reverse = false;
+        auto effective = [&] { return reverse ? (fg == -1 ? 0 : fg) : bg; };
+        auto check = [&](std::size_t at, char what) {
+            ++blackCellsSeen;
+            const int shown = effective();
+            if (shown == 0) return;
+            if (violations++ == 0)
+                firstViolation = std::string(1, what) + " with background " + std::to_string(shown) +
+                                 " at byte " + std::to_string(at);
+        };
+        for (std::size_t i = 0; i < output.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(output[i]);
+            if (c == 0x1b && i + 1 < output.size() && output[i + 1] == '[') {
+                std::size_t end = i + 2;
+                while (end < output.size() && !(output[end] >= 0x40 && output[end] <= 0x7E)) ++end;
+                if (end >= output.size()) break;
+                const std::string params = output.substr(i + 2, end - i - 2);
+                const char final = output[end];
+                if (final == 'm') applySgr(params, fg, bg, reverse);
+                else if (final == 'K' || final == 'J' || final == 'X') check(i, final);
+                i = end;
+            } else if (c == 0x1b && i + 1 < output.size() && output[i + 1] == ']') {
+                while (i < output.size() && output[i] != '\x07') ++i;
+            } else if (c == 0x1b) {
+                i += 2;
+            } else if (c >= 0x20 && (c < 0x80 || c >= 0xC0)) {
+                check(i, static_cast<char>(c));  // one printed glyph (UTF-8 lead byte)
+            }
+        }
+    }
+
+    static void applySgr(const std::string& params, int& fg, int& bg, bool& reverse) {
+        std::vector<int> codes;
+        std::string number;
+        for (char ch : params + ";") {
+            if (ch == ';' || ch == ':') {
+                codes.push_back(number.empty() ? 0 : std::stoi(number));
+                number.clear();
+            } else if (ch >= '0' && ch <= '9') {
+                number += ch;
+            }
+        }
+        for (std::size_t k = 0; k < codes.size(); ++k) {
+            const int code = codes[k];
+            if (code == 0) fg = bg = -1, reverse = false;
+            else if (code == 7) reverse = true;
+            else if (code == 27) reverse = false;
+            else if (code >= 30 && code <= 37) fg = code - 30;
+            else if (code >= 90 && code <= 97) fg = code - 90 + 8;
+            else if (code == 39) fg = -1;
+            else if (code >= 40 && code <= 47) bg = code - 40;
+            else if (code >= 100 && code <= 107) bg = code - 100 + 8;
+            else if (code == 49) bg = -1;
+            else if ((code == 38 || code == 48) && k + 2 < codes.size() && codes[k + 1] == 5) {
+                (code == 38 ? fg : bg) = codes[k + 2];
+                k += 2;
+            }
+        }
+    }
+};
+
+// A starfield, every text colour and blanks, all on black, as the title shows.
+Cells blackBackgroundFrame(int shift) {
+    Cells cells{};
+    const int count = static_cast<int>(cells.size());
+    for (int i = 0; i < count; ++i) cells[i] = {' ', static_cast<std::uint16_t>(i % 16)};
+    for (int i = shift; i < count; i += 37) cells[i] = {'.', 0x08};
+    for (int fg = 0; fg < 16; ++fg)
+        for (int k = 0; k < 3; ++k) cells[(10 + fg) * kConsoleWidth + shift + k] = {'A', static_cast<std::uint16_t>(fg)};
+    return cells;
+}
+
+TEST(TerminalConsole, BlackBackgroundsStayBlackWithEightOr256Colours) {
+    for (const char* term : {"xterm", "xterm-256color"}) {
+        SCOPED_TRACE(term);
+        PtyGame game(
+            53, 80,
+            [] {
+                TerminalConsole console;
+                note("start");
+                console.writeFrame(blackBackgroundFrame(0));
+                note("first");
+                Cells coloured = blackBackgroundFrame(1);
+                for (int i = 20 * kConsoleWidth; i < 30 * kConsoleWidth; ++i) coloured[i] = {'#', 0x7E};
+                for (int i = 30 * kConsoleWidth; i < 31 * kConsoleWidth; ++i) coloured[i] = {' ', 0x80};
+                console.writeFrame(coloured);
+                note("coloured");
+                console.writeFrame(blackBackgroundFrame(2));
+                note("end");
+                return 0;
+            },
+            term);
+        ASSERT_TRUE(game.waitFor(marker("end")));
+        EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+        // The first frame and the way back from a coloured one: every cell
+        // and every erase of an all-black frame is sent on black.
+        for (const auto& [from, to] : {std::pair{"start", "first"}, std::pair{"coloured", "end"}}) {
+            BackgroundTrace trace;
+            trace.follow(game.between(from, to));
+            EXPECT_GT(trace.blackCellsSeen, 0) << from;
+            EXPECT_EQ(trace.violations, 0) << from << ": " << trace.firstViolation;
+        }
+    }
 }
 
 TEST(TerminalConsole, ReadLineEditsAndRecallsEarlierLines) {
