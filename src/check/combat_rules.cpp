@@ -1,7 +1,9 @@
 // The fight's content: monster files for every destination, the bosses the
 // quests call for, and the two battle scripts with a handler for every spell
 // hook and every monster type.
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <map>
 #include <fstream>
 #include <set>
@@ -15,6 +17,7 @@ extern "C" {
 
 #include "app/game.h"
 #include "check/data_checker.h"
+#include "check/number_rules.h"
 #include "combat/lua_script.h"
 #include "core/text.h"
 #include "platform/headless_console.h"
@@ -28,8 +31,22 @@ namespace fs = std::filesystem;
 constexpr std::size_t kMonsterLines = 20;  // after MONSTER_BEGIN
 constexpr std::size_t kPlanetMonstersUsed = 9;
 constexpr std::size_t kCommonMonstersUsed = 2;
-// Lines 6-16 of a record are numbers (resistances, speed, attack, magic, defences).
-constexpr std::size_t kFirstNumber = 4, kLastNumber = 14;
+// Lines 6-16 of a record are numbers: five resistances, then speed,
+// attack, magic and the three defences.
+constexpr std::size_t kFirstNumber = 4, kLastNumber = 14, kFirstStatistic = 9;
+// A resistance is the percentage of an element's damage taken; below 0 the
+// element heals. Statistics are scaled up with the level (attack by half the
+// level each level) and fight against the heroes' own, which stay in the
+// hundreds; negative ones turn blows into healing and speeds into nonsense.
+constexpr double kLargestResistance = 1000;
+constexpr double kLargestStatistic = 10000;
+const char* const kNumberNames[] = {"fire resistance", "ice resistance", "light resistance", "dark resistance",
+                                    "ether resistance", "speed", "attack", "magic", "low defence",
+                                    "middle defence", "high defence"};
+// A script that is still running after this many instructions while it is
+// loaded would hang the game at the start of every battle.
+constexpr int kLoadInstructionBudget = 20'000'000;
+constexpr int kHookEvery = 10'000;
 
 struct MonsterEntry {
     int line = 0;
@@ -37,10 +54,22 @@ struct MonsterEntry {
     std::string type;
 };
 
-bool isNumber(const std::string& text) {
-    std::istringstream in(text);
-    float value;
-    return static_cast<bool>(in >> value);
+std::optional<std::string> monsterNumberProblem(std::size_t field, const std::string& value) {
+    const std::optional<double> number = check::numberAsCReads(value);
+    const std::string what = kNumberNames[field - kFirstNumber];
+    if (!number) return what + " \"" + value + "\" is not a number";
+    if (field < kFirstStatistic)
+        return check::rangeProblem(what, value, *number, -kLargestResistance, kLargestResistance,
+                                   "a resistance is the percentage of damage taken, 100 being all of it");
+    return check::rangeProblem(what, value, *number, 0, kLargestStatistic,
+                               "it grows with the monster's level, and below 0 blows heal and speed makes no sense");
+}
+
+// Counts the instructions of a script being loaded and stops it at the budget.
+int instructionsRun = 0;
+void stopRunawayScript(lua_State* lua, lua_Debug*) {
+    instructionsRun += kHookEvery;
+    if (instructionsRun >= kLoadInstructionBudget) luaL_error(lua, "still running after %d instructions", instructionsRun);
 }
 
 class CombatChecker {
@@ -48,7 +77,7 @@ public:
     explicit CombatChecker(DataChecker& checker) : checker_(checker) {}
 
     void run() {
-        for (const std::string& planet : planetsOfTheList())
+        for (const std::string& planet : checker_.listedPlanets())
             readMonsters("monsters/" + planet + ".txt", kPlanetMonstersUsed, "a planet's file");
         readMonsters("monsters/All Planets.txt", kCommonMonstersUsed, "the file of monsters met everywhere");
         const std::vector<MonsterEntry> bosses = readMonsters("monsters/Bosses.txt", 1, "the boss file");
@@ -57,24 +86,10 @@ public:
     }
 
 private:
-    std::vector<std::string> planetsOfTheList() {
-        std::vector<std::string> planets;
-        std::ifstream in(checker_.root() / "planets" / "Planet List.txt", std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            const std::size_t comma = line.find(',');
-            if (comma != std::string::npos) planets.push_back(line.substr(comma + 1));
-        }
-        return planets;
-    }
-
     std::vector<MonsterEntry> readMonsters(const std::string& file, std::size_t needed, const char* what) {
         std::vector<MonsterEntry> entries;
         std::vector<std::string> lines;
         if (!checker_.readLines(file, lines)) return entries;
-        for (std::string& line : lines)
-            if (!line.empty() && line.back() == '\r') line.pop_back();
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (lines[i] != "MONSTER_BEGIN") continue;
             MonsterEntry entry;
@@ -93,8 +108,8 @@ private:
                 const std::string value = lines[at].substr(colon + 2);
                 if (f == 0) entry.name = value;
                 if (f == 1) entry.type = value;
-                if (f >= kFirstNumber && f <= kLastNumber && !isNumber(value))
-                    checker_.problem(file, int(at + 1), "\"" + value + "\" is not a number");
+                if (f >= kFirstNumber && f <= kLastNumber)
+                    if (const auto why = monsterNumberProblem(f, value)) checker_.problem(file, int(at + 1), *why);
                 if (value.size() > 255) checker_.problem(file, int(at + 1), "value longer than 255 characters");
             }
             entries.push_back(entry);
@@ -103,19 +118,20 @@ private:
             checker_.problem(file, 0,
                              std::string(what) + " needs at least " + toText(int(needed)) + " monsters, it has " +
                                  toText(int(entries.size())));
-        for (const MonsterEntry& entry : entries) monsterTypes_.insert({entry.type, file + ":" + toText(entry.line)});
+        for (const MonsterEntry& entry : entries) monsterTypes_.insert({entry.type, {file, entry.line}});
         return entries;
     }
 
     void checkQuestBosses(const std::vector<MonsterEntry>& bosses) {
         std::set<std::string> names;
         for (const MonsterEntry& boss : bosses) names.insert(boss.name);
-        const fs::path quests = checker_.root() / "quests";
+        std::vector<std::string> files;
         std::error_code error;
-        if (!fs::is_directory(quests, error)) return;
-        for (const auto& entry : fs::directory_iterator(quests, error)) {
-            if (entry.path().extension() != ".txt") continue;
-            const std::string file = "quests/" + entry.path().filename().string();
+        fs::directory_iterator entry(checker_.root() / "quests", error), end;
+        for (; !error && entry != end; entry.increment(error))
+            if (entry->path().extension() == ".txt") files.push_back("quests/" + entry->path().filename().string());
+        std::sort(files.begin(), files.end());
+        for (const std::string& file : files) {
             std::vector<std::string> lines;
             if (!checker_.readLines(file, lines)) continue;
             for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -155,15 +171,17 @@ private:
     }
 
     bool loadScript(LuaScript& script, const std::string& file, const char* function) {
-        std::ifstream probe(checker_.root() / file);
-        if (!probe) {
-            checker_.problem(file, 0, "missing or unreadable");
-            return false;
-        }
+        std::string source;
+        if (!checker_.readText(file, source)) return false;
         lua_State* lua = script.state();
-        const std::string path = (checker_.root() / file).string();
-        if (luaL_loadfile(lua, path.c_str()) != 0 || lua_pcall(lua, 0, 0, 0) != 0) {
-            checker_.problem(file, 0, std::string("does not load: ") + lua_tostring(lua, -1));
+        instructionsRun = 0;
+        lua_sethook(lua, stopRunawayScript, LUA_MASKCOUNT, kHookEvery);
+        const bool loaded = luaL_loadbuffer(lua, source.data(), source.size(), ("@" + file).c_str()) == 0 &&
+                            lua_pcall(lua, 0, 0, 0) == 0;
+        lua_sethook(lua, nullptr, 0, 0);
+        if (!loaded) {
+            const char* message = lua_tostring(lua, -1);
+            checker_.problem(file, 0, std::string("does not load: ") + (message ? message : "an error that is no text"));
             script.clearStack();
             return false;
         }
@@ -181,7 +199,7 @@ private:
         if (loadScript(spells, "scripts/spell_cast.lua", "SpellCast")) {
             const std::set<std::string> hooks = tableKeys(spells, "SpellEffects");
             std::vector<std::string> lines;
-            if (checker_.readLines("spells/spells.txt", lines)) {
+            if (checker_.fileExists("spells/spells.txt") && checker_.readLines("spells/spells.txt", lines)) {
                 for (std::size_t i = 0; i < lines.size(); ++i) {
                     std::string line = lines[i];
                     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -198,8 +216,7 @@ private:
             const std::set<std::string> actions = tableKeys(monsters, "MonsterActions");
             for (const auto& [type, where] : monsterTypes_) {
                 if (type == "None" || actions.count(type)) continue;
-                const std::size_t colon = where.rfind(':');
-                checker_.problem(where.substr(0, colon), std::stoi(where.substr(colon + 1)),
+                checker_.problem(where.first, where.second,
                                  "the monster type \"" + type + "\" has no entry in MonsterActions of "
                                  "scripts/enemy_ai.lua");
             }
@@ -207,7 +224,7 @@ private:
     }
 
     DataChecker& checker_;
-    std::map<std::string, std::string> monsterTypes_;  // type -> where it is first used
+    std::map<std::string, std::pair<std::string, int>> monsterTypes_;  // type -> file and line of its first use
 };
 
 }  // namespace

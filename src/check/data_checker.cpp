@@ -1,27 +1,48 @@
-// The content checker.
+// The content checker: reading the content safely, the planet list, the
+// spell file and the pictures drawn whole (title, opening story).
 #include "check/data_checker.h"
 
 #include <cstdlib>
+#include <exception>
 #include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
 
+#include "check/number_rules.h"
 #include "core/text.h"
 #include "data/planet_table.h"
 
 namespace orv {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::size_t kArtLineBuffer = 119;  // longer lines are cut and end the picture
 constexpr std::size_t kArtRowsShown = 24;
+constexpr std::size_t kScreenWidth = 80;
 constexpr std::size_t kPlanetsShownByShip = 11;
 constexpr std::size_t kLongestValue = 255;
+// The ship's reader keeps 499 characters of a planet list line.
+constexpr std::size_t kPlanetLineKept = 499;
+// The longest file name the system takes, in bytes.
+constexpr std::size_t kLongestFileName = 255;
+
+// The opening story's animation: frames 24 to 56, a pause, then 80 to 102.
+constexpr int kFirstIntroFrame = 24, kHeldIntroFrame = 56, kResumedIntroFrame = 80, kLastIntroFrame = 102;
 
 const char* const kSpellFile = "spells/spells.txt";
 const char* const kRequiredSpells[] = {"Fireball", "Lesser Healing", "Greater Healing",
                                        "Greater Heal-All"};
 const std::set<std::string> kElements = {"Fire", "Ice", "Dark", "Light", "Normal"};
 const std::set<std::string> kTargets = {"ENEMY", "ALLY", "PARTY", "YOU"};
+
+// Spell ranks start at 1 and a hero stops at level 100, so no higher rank is
+// ever learned; damage is power x the caster's magic; costs are paid from MP.
+constexpr double kLowestSpellLevel = 1, kHighestSpellLevel = 100;
+constexpr double kLargestSpellPower = 1000;
+constexpr double kLargestSpellCost = 10000;
 
 bool isNumber(const std::string& text) {
     if (text.empty()) return false;
@@ -30,33 +51,112 @@ bool isNumber(const std::string& text) {
     return end && *end == '\0';
 }
 
+void dropCarriageReturn(std::string& line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
 }  // namespace
 
-DataChecker::DataChecker(std::filesystem::path contentDirectory) : root_(std::move(contentDirectory)) {}
+DataChecker::DataChecker(fs::path contentDirectory) : root_(std::move(contentDirectory)) {}
 
 void DataChecker::problem(const std::string& file, int line, const std::string& message) {
     problems_.push_back({file, line, message});
 }
 
-bool DataChecker::readLines(const std::string& file, std::vector<std::string>& lines) {
-    std::ifstream in(root_ / file, std::ios::binary);
+bool DataChecker::fileExists(const std::string& file) const {
+    std::error_code error;
+    return fs::is_regular_file(root_ / file, error);
+}
+
+bool DataChecker::readText(const std::string& file, std::string& content) {
+    currentFile_ = file;
+    std::error_code error;
+    const fs::path path = root_ / file;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        // A name too long for the system, say, is an error of its own.
+        problem(file, 0, error ? "missing or unreadable (" + error.message() + ")" : "missing or unreadable");
+        return false;
+    }
+    if (status.type() != fs::file_type::regular) {
+        problem(file, 0, "is not a file (a directory or something else stands in its place)");
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
         problem(file, 0, "missing or unreadable");
         return false;
     }
-    std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        problem(file, 0, "could not be read to the end");
+        return false;
+    }
     return true;
+}
+
+bool DataChecker::readLines(const std::string& file, std::vector<std::string>& lines) {
+    std::string content;
+    if (!readText(file, content)) return false;
+    std::istringstream in(content);
+    std::string line;
+    while (std::getline(in, line)) {
+        dropCarriageReturn(line);
+        lines.push_back(line);
+    }
+    return true;
+}
+
+std::optional<std::string> DataChecker::fileNameProblem(const std::string& name) {
+    if (name.empty()) return "an empty name names no file";
+    // Its longest file is "dungeons\" + name + ".txt"; the name part is what must fit.
+    if (name.size() + 4 > kLongestFileName)
+        return "a name of " + toText(int(name.size())) + " bytes is too long for its files (\"" + name.substr(0, 20) +
+               "...\" + \".txt\" is over " + toText(int(kLongestFileName)) + " bytes)";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\') return "a name with a slash would point into another directory";
+        if (byte < 32 || byte == 127) return "a control character cannot stand in a file name";
+    }
+    if (name == "." || name == "..") return "\"" + name + "\" names a directory, not a planet";
+    return std::nullopt;
+}
+
+std::vector<std::string> DataChecker::listedPlanets() {
+    std::vector<std::string> planets;
+    std::string content;
+    std::error_code error;
+    if (!fs::is_regular_file(root_ / "planets" / "Planet List.txt", error)) return planets;
+    std::ifstream in(root_ / "planets" / "Planet List.txt", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        dropCarriageReturn(line);
+        const std::size_t comma = line.find(',');
+        if (comma == std::string::npos) continue;
+        const std::string planet = line.substr(comma + 1);
+        if (!fileNameProblem(planet)) planets.push_back(planet);
+    }
+    return planets;
 }
 
 std::vector<DataProblem> DataChecker::run() {
     problems_.clear();
-    checkSplashArt();
-    checkPlanetList();
-    checkSpells();
-    checkItems();
-    checkCombat();
-    checkWorld();
+    using Step = void (DataChecker::*)();
+    static constexpr Step kSteps[] = {&DataChecker::checkPictures, &DataChecker::checkPlanetList,
+                                      &DataChecker::checkSpells,   &DataChecker::checkItems,
+                                      &DataChecker::checkCombat,   &DataChecker::checkWorld,
+                                      &DataChecker::checkQuests};
+    // Whatever a hostile file does to one step, the others still run and the
+    // run still ends with a report.
+    for (const Step step : kSteps) {
+        currentFile_.clear();
+        try {
+            (this->*step)();
+        } catch (const std::exception& error) {
+            problem(currentFile_.empty() ? "." : currentFile_, 0,
+                    std::string("could not be checked to the end: ") + error.what());
+        }
+    }
     return problems_;
 }
 
@@ -74,27 +174,40 @@ int DataChecker::report(const std::vector<DataProblem>& problems, std::ostream& 
     return 1;
 }
 
-void DataChecker::checkSplashArt() {
-    const std::string file = "art/splash.txt";
+void DataChecker::checkPicture(const std::string& file, const std::string& what) {
     std::vector<std::string> lines;
-    if (!readLines(file, lines)) return;
+    if (!readLines(file, lines)) {
+        problems_.back().message += ": " + what;
+        return;
+    }
     std::size_t shown = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string line = lines[i];
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string& line = lines[i];
         if (line.empty()) {
             if (i + 1 < lines.size()) problem(file, int(i + 1), "empty line ends the picture early (use a space)");
             break;
         }
-        if (line.size() > kArtLineBuffer)
-            problem(file, int(i + 1), "line of " + toText(int(line.size())) + " bytes is cut at 119 and ends the picture");
-        if (displayLength(line) > 80)
-            problem(file, int(i + 1), "line is wider than 80 columns");
         ++shown;
+        if (line.size() > kArtLineBuffer) {
+            problem(file, int(i + 1),
+                    "line of " + toText(int(line.size())) + " bytes is cut at 119 and ends the picture");
+            break;
+        }
+        if (displayLength(line) > kScreenWidth) problem(file, int(i + 1), "line is wider than 80 columns");
     }
-    if (shown == 0) problem(file, 1, "the title picture is empty");
+    if (shown == 0) problem(file, 1, what + " is empty");
     if (shown > kArtRowsShown)
         problem(file, int(kArtRowsShown + 1), "only the first 24 lines of a picture are shown");
+}
+
+void DataChecker::checkPictures() {
+    checkPicture("art/splash.txt", "the title picture");
+    for (int frame = kFirstIntroFrame; frame <= kLastIntroFrame; ++frame) {
+        if (frame == kHeldIntroFrame + 1) frame = kResumedIntroFrame;
+        checkPicture("art/animations/" + toText(frame) + ".txt",
+                     "frame " + toText(frame) + " of the opening story's animation");
+    }
+    checkPicture("art/introstatic.txt", "the opening story's picture");
 }
 
 void DataChecker::checkPlanetList() {
@@ -103,9 +216,10 @@ void DataChecker::checkPlanetList() {
     if (!readLines(file, lines)) return;
     std::set<std::string> stations, planets;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string line = lines[i];
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string& line = lines[i];
         const int number = int(i + 1);
+        if (line.size() > kPlanetLineKept)
+            problem(file, number, "line of " + toText(int(line.size())) + " bytes: the ship keeps only 499 of it");
         const std::size_t comma = line.find(',');
         if (comma == std::string::npos) {
             problem(file, number, "no comma between station and orbited planet");
@@ -114,7 +228,8 @@ void DataChecker::checkPlanetList() {
         const std::string station = line.substr(0, comma);
         const std::string planet = line.substr(comma + 1);
         if (station.empty()) problem(file, number, "empty station name");
-        if (questTableIndex(planet) < 0)
+        if (const auto why = fileNameProblem(planet)) problem(file, number, "planet name: " + *why);
+        else if (questTableIndex(planet) < 0)
             problem(file, number, "\"" + planet + "\" is not one of the eleven planets");
         if (!stations.insert(station).second) problem(file, number, "station \"" + station + "\" listed twice");
         if (!planets.insert(planet).second) problem(file, number, "planet \"" + planet + "\" listed twice");
@@ -126,8 +241,6 @@ void DataChecker::checkPlanetList() {
 void DataChecker::checkSpells() {
     std::vector<std::string> lines;
     if (!readLines(kSpellFile, lines)) return;
-    for (std::string& line : lines)
-        if (!line.empty() && line.back() == '\r') line.pop_back();
 
     // Each record: the marker, then nine "label: value" lines in a fixed order.
     struct Field {
@@ -162,6 +275,8 @@ void DataChecker::checkSpells() {
             if (value.size() > kLongestValue) problem(kSpellFile, number, "value longer than 255 characters");
             if (kFields[f].number && !isNumber(value))
                 problem(kSpellFile, number, std::string(kFields[f].what) + " \"" + value + "\" is not a number");
+            else if (kFields[f].number)
+                checkSpellNumber(int(f), value, number);
             if (f == 0) {
                 if (line.rfind("Name: ", 0) != 0) problem(kSpellFile, number, "name line must start with \"Name: \"");
                 spellName = line.size() > 6 ? line.substr(6) : "";
@@ -188,6 +303,21 @@ void DataChecker::checkSpells() {
     if (records == 0) problem(kSpellFile, 0, "no SPELL_BEGIN records");
     for (const std::string& missing : required)
         problem(kSpellFile, 0, "the game needs the spell \"" + missing + "\"");
+}
+
+void DataChecker::checkSpellNumber(int field, const std::string& value, int line) {
+    const double number = check::numberAsCReads(value).value_or(0);
+    std::optional<std::string> why;
+    if (field == 2)
+        why = check::rangeProblem("level", value, number, kLowestSpellLevel, kHighestSpellLevel,
+                                  "ranks start at 1, and no hero passes level 100 to learn a higher one");
+    else if (field == 3)
+        why = check::rangeProblem("power", value, number, -kLargestSpellPower, kLargestSpellPower,
+                                  "a cast deals power x the caster's magic, and this much ends any fight at once");
+    else if (field == 4)
+        why = check::rangeProblem("MP cost", value, number, 0, kLargestSpellCost,
+                                  "a negative cost gives MP with every cast, and a cost this large is never paid");
+    if (why) problem(kSpellFile, line, *why);
 }
 
 }  // namespace orv

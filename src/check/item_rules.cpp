@@ -9,6 +9,7 @@
 
 #include "app/game.h"
 #include "check/data_checker.h"
+#include "check/number_rules.h"
 #include "core/text.h"
 #include "items/item.h"
 #include "platform/headless_console.h"
@@ -17,9 +18,19 @@ namespace orv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t kSkipLimit = 256;
 constexpr int kLowestSearchedLevel = -20;
 constexpr int kHighestWantedLevel = 100;
+// Money is an int: the dearest shop price (level x level x 75 for equipment
+// with two affixes) stays far enough below its limit that a player can sell
+// a shopful of such items and still count the money.
+constexpr double kDearestPrice = 10'000'000;
+// Levels beyond this are typing slips; heroes stop at level 100.
+constexpr double kHighestItemLevel = 1000;
+// Bonuses are rolled up to 2.2 times and added to the wearer's statistics.
+constexpr double kLargestBonus = 10000;
 
 struct ItemRecord {
     int line = 0;  // the name line
@@ -37,6 +48,15 @@ struct ItemFile {
 struct Layout {
     std::vector<bool> numeric;  // per later line: a number?
 };
+
+// What a shop asks per level squared at most: equipment with both affixes
+// costs the most; affix files price nothing by themselves.
+double dearestPriceFactor(const std::string& file) {
+    if (file == "hp.txt" || file == "mp.txt") return 5;
+    if (file == "hybrid.txt") return 10;
+    if (file == "prefix.txt" || file == "suffix.txt") return 0;
+    return 75;
+}
 
 Layout layoutOf(const std::string& file) {
     if (file == "boots.txt") return {{true, false, true, true}};
@@ -87,21 +107,15 @@ private:
 
     bool load(const std::string& gamePath, ItemFile& file) {
         file.path = relative(gamePath);
-        std::ifstream in(checker_.root() / file.path, std::ios::binary);
-        if (!in) {
-            checker_.problem(file.path, 0, "missing or unreadable");
-            return false;
-        }
-        std::ostringstream text;
-        text << in.rdbuf();
-        file.content = text.str();
+        if (!checker_.readText(file.path, file.content)) return false;
         parse(file);
         return true;
     }
 
     // Splits the file into records and checks each line against the skips.
     void parse(ItemFile& file) {
-        const Layout layout = layoutOf(fs::path(file.path).filename().string());
+        const std::string fileName = fs::path(file.path).filename().string();
+        const Layout layout = layoutOf(fileName);
         std::istringstream in(file.content);
         std::string line;
         int number = 0;
@@ -145,8 +159,10 @@ private:
             if (colon + 1 >= line.size() || line[colon + 1] != ' ')
                 checker_.problem(file.path, number, "needs one blank after the colon");
             const std::string value = valueOf(line, colon);
-            if (field < layout.numeric.size() && layout.numeric[field] && !isNumber(value))
-                checker_.problem(file.path, number, "\"" + value + "\" is not a number");
+            if (field < layout.numeric.size() && layout.numeric[field]) {
+                if (!isNumber(value)) checker_.problem(file.path, number, "\"" + value + "\" is not a number");
+                else checkNumber(file.path, fileName, field, value, number);
+            }
             current->values.push_back({number, value});
             if (field < layout.numeric.size()) lastReadEnd = offset;
         }
@@ -154,6 +170,25 @@ private:
             if (record.values.size() < layout.numeric.size())
                 checker_.problem(file.path, record.line, "record \"" + record.name + "\" is missing lines");
         if (file.records.empty()) checker_.problem(file.path, 0, "no records");
+    }
+
+    void checkNumber(const std::string& path, const std::string& fileName, std::size_t field,
+                     const std::string& value, int line) {
+        const double number = *check::numberAsStreamReads(value);
+        if (field != 0) {
+            if (auto why = check::rangeProblem("bonus", value, number, -kLargestBonus, kLargestBonus,
+                                               "it is rolled up to 2.2 times onto the wearer's statistics"))
+                checker_.problem(path, line, *why);
+            return;
+        }
+        if (auto why = check::rangeProblem("level", value, number, 0, kHighestItemLevel,
+                                           "a potion's strength and a shop's price grow with the level"))
+            checker_.problem(path, line, *why);
+        else if (number * number * dearestPriceFactor(fileName) > kDearestPrice)
+            checker_.problem(path, line,
+                             "level \"" + value + "\" prices the item at " +
+                                 toText(static_cast<long>(number * number * dearestPriceFactor(fileName))) +
+                                 ", beyond the 10000000 a shop may ask without the player's money overflowing");
     }
 
     static std::string valueOf(const std::string& line, std::size_t colon) {
@@ -273,10 +308,6 @@ private:
     }
 
     DataChecker& checker_;
-    using path = std::filesystem::path;
-    struct fs {
-        using path = std::filesystem::path;
-    };
 };
 
 }  // namespace

@@ -43,13 +43,13 @@ public:
 
     void run() {
         readTowns();
-        for (const std::string& planet : planets()) {
+        for (const std::string& planet : checker_.listedPlanets()) {
             if (!towns_.count(planet)) checker_.problem("towns/towns.txt", 0, "no town block for " + planet);
             const std::vector<RoomEntry> dungeonRooms = readRooms("dungeons/" + planet + ".txt");
             const std::vector<RoomEntry> questRooms = readRooms("quests/" + planet + ".txt");
             checkLayout(planet, dungeonRooms, questRooms);
             checkLocations(planet, dungeonRooms, questRooms);
-            if (!fs::exists(checker_.root() / "monsters" / (planet + ".txt")))
+            if (!checker_.fileExists("monsters/" + planet + ".txt"))
                 checker_.problem("monsters/" + planet + ".txt", 0, "missing: every destination needs its monsters");
         }
     }
@@ -60,24 +60,12 @@ private:
         std::string map, uniqueName, uniqueArt;
     };
 
-    std::vector<std::string> planets() {
-        std::vector<std::string> list;
-        std::ifstream in(checker_.root() / "planets" / "Planet List.txt", std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            const std::size_t comma = line.find(',');
-            if (comma != std::string::npos) list.push_back(line.substr(comma + 1));
-        }
-        return list;
-    }
-
     void readTowns() {
         std::vector<std::string> lines;
         if (!checker_.readLines("towns/towns.txt", lines)) return;
         for (std::string& line : lines)
             if (!line.empty() && line.back() == '\r') line.pop_back();
-        for (const std::string& planet : planets()) {
+        for (const std::string& planet : checker_.listedPlanets()) {
             // A town's block starts at the first line naming it, as the town reads it.
             std::size_t start = 0;
             while (start < lines.size() && lines[start].find(planet) == std::string::npos) ++start;

@@ -1,0 +1,285 @@
+// The quest files as the quest readers walk them. Progress is kept per quest
+// (one digit, 1 to 9) and per state (one digit, 1 to 9); a state is current
+// when the one before it is done, so a quest whose states are not numbered
+// 1, 2, 3 ... without a gap, or whose blocks are not opened and closed where
+// the readers look for it, silently stops and the story with it.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "check/data_checker.h"
+#include "check/number_rules.h"
+#include "core/text.h"
+
+namespace orv {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kLineLimit = 999;  // the readers stop at a line this long
+constexpr double kLargestReward = 1'000'000;
+
+// The markers, in the order the readers test for them: a line is taken for
+// the first one it contains anywhere.
+enum class Mark { None, SceneBegin, SceneEnd, QuestBegin, StateBegin, StateEnd, QuestEnd };
+
+Mark markOf(const std::string& line) {
+    static const std::pair<const char*, Mark> kMarks[] = {
+        {"BEGIN_QUEST_ROOM", Mark::SceneBegin}, {"END_QUEST_ROOM", Mark::SceneEnd},
+        {"BEGIN_QUEST", Mark::QuestBegin},      {"BEGIN_STATE", Mark::StateBegin},
+        {"END_STATE", Mark::StateEnd},          {"END_QUEST", Mark::QuestEnd}};
+    for (const auto& [text, mark] : kMarks)
+        if (line.find(text) != std::string::npos) return mark;
+    return Mark::None;
+}
+
+std::string valueAfterColon(const std::string& line) {
+    const std::size_t colon = line.find(':');
+    return colon == std::string::npos ? "" : line.substr(colon + 1);
+}
+
+std::string keyOf(const std::string& line) {
+    std::string key = line.substr(0, line.find(':'));
+    key.erase(0, key.find_first_not_of(" \t"));
+    return key;
+}
+
+// The number the readers take after a marker's colon: its first character,
+// when that is a digit.
+std::optional<int> digitRead(const std::string& value) {
+    if (value.empty() || value[0] < '0' || value[0] > '9') return std::nullopt;
+    return value[0] - '0';
+}
+
+class QuestFileChecker {
+public:
+    QuestFileChecker(DataChecker& checker, std::string file) : checker_(checker), file_(std::move(file)) {}
+
+    void run() {
+        std::vector<std::string> lines;
+        if (!checker_.readLines(file_, lines)) return;
+        for (std::size_t i = 0; i < lines.size() && lines[i].size() < kLineLimit; ++i) visit(lines[i], int(i + 1));
+        closeQuest("the end of the file");
+    }
+
+private:
+    struct State {
+        int line = 0;
+        int number = -1;
+        bool hasPlace = false;
+    };
+    struct Quest {
+        int line = 0;
+        int number = -1;
+        std::map<int, int> states;     // state number -> line of its BEGIN_STATE
+        std::map<int, int> placeless;  // the same, for states no place offers
+    };
+
+    void problem(int line, const std::string& message) { checker_.problem(file_, line, message); }
+
+    void visit(const std::string& line, int number) {
+        const Mark mark = markOf(line);
+        if (scene_) {
+            if (mark == Mark::SceneEnd) {
+                scene_.reset();
+                return;
+            }
+            if (mark == Mark::None) {
+                checkSceneLine(line, number);
+                return;
+            }
+            // The readers would skip on to the next END_QUEST_ROOM, swallowing
+            // this marker; read on as the writer meant, so one slip is one problem.
+            problem(*scene_, "the scene has no END_QUEST_ROOM before line " + toText(number) +
+                                 ": the readers skip everything up to the next one");
+            scene_.reset();
+        }
+        switch (mark) {
+            case Mark::SceneBegin: beginScene(line, number); break;
+            case Mark::SceneEnd: problem(number, "END_QUEST_ROOM without a BEGIN_QUEST_ROOM"); break;
+            case Mark::QuestBegin: beginQuest(line, number); break;
+            case Mark::StateBegin: beginState(line, number); break;
+            case Mark::StateEnd:
+                if (!state_) problem(number, "END_STATE without a BEGIN_STATE");
+                closeState();
+                break;
+            case Mark::QuestEnd:
+                if (!quest_) problem(number, "END_QUEST without a BEGIN_QUEST");
+                closeQuest("END_QUEST at line " + toText(number));
+                break;
+            case Mark::None: plainLine(line, number); break;
+        }
+    }
+
+    void plainLine(const std::string& line, int number) {
+        const std::string key = keyOf(line);
+        if (key == "ROOM_BEGIN") inRoom_ = true;
+        if (key == "ROOM_END") inRoom_ = false;
+        if (line.empty() || inRoom_ || key == "ROOM_END") return;
+        if (state_) {
+            if (line.find("LOCATION_NAME:") != std::string::npos) state_->hasPlace = true;
+            return;
+        }
+        if (quest_ && !orphanReported_) {
+            problem(number, "this line of quest " + toText(quest_->number) +
+                                " stands in no state: its BEGIN_STATE is missing, so the readers never see it");
+            orphanReported_ = true;
+        } else if (!quest_ && !orphanReported_) {
+            problem(number, "this line belongs to no quest and no room: a BEGIN_QUEST or ROOM_BEGIN is missing");
+            orphanReported_ = true;
+        }
+    }
+
+    void beginQuest(const std::string& line, int number) {
+        closeQuest("the next BEGIN_QUEST (line " + toText(number) + ")");
+        quest_ = Quest{number, -1, {}, {}};
+        const std::string value = valueAfterColon(line);
+        const std::optional<int> digit = digitRead(value);
+        if (!digit) {
+            problem(number, "quest number \"" + value +
+                                "\" is not a digit 1 to 9: the readers never find this quest, so it never starts");
+            return;
+        }
+        if (*digit == 0) problem(number, "quest number 0: quests are numbered 1 to 9");
+        else if (value.size() > 1)
+            problem(number, "quest number \"" + value + "\" is read as quest " + toText(*digit) +
+                                ": quest numbers are one digit, 1 to 9");
+        quest_->number = *digit;
+        const auto [earlier, fresh] = questLines_.emplace(*digit, number);
+        if (!fresh)
+            problem(number, "quest " + toText(*digit) + " is begun again (first at line " + toText(earlier->second) +
+                                "): both would share one record of progress");
+    }
+
+    void beginState(const std::string& line, int number) {
+        if (!quest_) {
+            problem(number, "BEGIN_STATE outside any quest: its BEGIN_QUEST is missing");
+            return;
+        }
+        if (state_) {
+            problem(state_->line, "state " + toText(state_->number) + " of quest " + toText(quest_->number) +
+                                      " has no END_STATE before the next BEGIN_STATE (line " + toText(number) + ")");
+            closeState();
+        }
+        state_ = State{number, -1, false};
+        const std::string value = valueAfterColon(line);
+        const std::optional<int> digit = digitRead(value);
+        if (!digit) {
+            problem(number, "state \"" + value + "\" is not a digit 1 to 9: this state is never current");
+            return;
+        }
+        if (*digit == 0) {
+            problem(number, "state 0 is never current: states count from 1");
+            return;
+        }
+        if (value.size() > 1)
+            problem(number, "state \"" + value + "\" is read as state " + toText(*digit) +
+                                ": states are one digit, 1 to 9");
+        state_->number = *digit;
+        const auto [earlier, fresh] = quest_->states.emplace(*digit, number);
+        if (!fresh)
+            problem(number, "state " + toText(*digit) + " of quest " + toText(quest_->number) +
+                                " is written twice (first at line " + toText(earlier->second) + ")");
+    }
+
+    void beginScene(const std::string& line, int number) {
+        scene_ = number;
+        if (!state_) {
+            problem(number, "a scene (BEGIN_QUEST_ROOM) outside any state is never played");
+            return;
+        }
+        const std::string value = valueAfterColon(line);
+        const std::optional<int> digit = digitRead(value);
+        if (state_->number > 0 && digit != state_->number)
+            problem(number, "the scene is numbered \"" + value + "\" inside state " + toText(state_->number) +
+                                ": a state's scene carries the state's own number, or it is never played");
+    }
+
+    // The rewards a scene hands out are counted as integers.
+    void checkSceneLine(const std::string& line, int number) {
+        for (const char* key : {"QUEST_ROOM_GET_MONEY:", "QUEST_ROOM_GET_EXP:"}) {
+            const std::size_t at = line.find(key);
+            if (at == std::string::npos) continue;
+            const std::string value = valueAfterColon(line);
+            const std::optional<double> amount = check::numberAsCReads(value);
+            const std::string what = std::string(key).substr(0, std::string(key).size() - 1);
+            if (!amount) {
+                problem(number, what + " \"" + value + "\" is not a number: the reward would be 0");
+            } else if (auto why = check::rangeProblem(what, value, *amount, 0, kLargestReward,
+                                                      "rewards are added to the player's money and experience, "
+                                                      "which must not overflow")) {
+                problem(number, *why);
+            } else if (*amount != std::trunc(*amount)) {
+                problem(number, what + " \"" + value + "\" is not a whole number: only its whole part is given");
+            }
+            return;
+        }
+    }
+
+    void closeState() {
+        if (state_ && quest_ && state_->number > 0 && !state_->hasPlace)
+            quest_->placeless.emplace(state_->number, state_->line);
+        state_.reset();
+        orphanReported_ = false;
+    }
+
+    void closeQuest(const std::string& where) {
+        if (state_) {
+            problem(state_->line, "state " + toText(state_->number) + " of quest " +
+                                      toText(quest_ ? quest_->number : -1) + " has no END_STATE before " + where);
+            closeState();
+        }
+        if (!quest_) return;
+        if (quest_->number >= 0) checkStateSequence(*quest_);
+        quest_.reset();
+        orphanReported_ = false;
+    }
+
+    void checkStateSequence(const Quest& quest) {
+        const std::string name = "quest " + toText(quest.number);
+        if (quest.states.empty() || quest.states.begin()->first != 1) {
+            problem(quest.line, name + " has no state 1: it never starts");
+            return;
+        }
+        for (int state = 2; state <= quest.states.rbegin()->first; ++state)
+            if (!quest.states.count(state)) {
+                problem(quest.line, name + " has no state " + toText(state) + ": it stops after state " +
+                                        toText(state - 1));
+                return;
+            }
+        // The last state may have no place: it is the quest's closing entry
+        // in the town's log. Any earlier one would never be completed.
+        for (const auto& [state, line] : quest.placeless)
+            if (state < quest.states.rbegin()->first)
+                problem(line, "state " + toText(state) + " of " + name +
+                                  " has no LOCATION_NAME: no place offers it, so the quest stops there");
+    }
+
+    DataChecker& checker_;
+    std::string file_;
+    std::optional<Quest> quest_;
+    std::optional<State> state_;
+    std::optional<int> scene_;  // line of the open scene's BEGIN_QUEST_ROOM
+    std::map<int, int> questLines_;
+    bool inRoom_ = false;
+    bool orphanReported_ = false;
+};
+
+}  // namespace
+
+void DataChecker::checkQuests() {
+    std::vector<std::string> files;
+    std::error_code error;
+    fs::directory_iterator entry(root() / "quests", error), end;
+    for (; !error && entry != end; entry.increment(error)) {
+        const fs::path& path = entry->path();
+        if (path.extension() == ".txt") files.push_back("quests/" + path.filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) QuestFileChecker(*this, file).run();
+}
+
+}  // namespace orv
