@@ -2,6 +2,7 @@
 #include "core/command_input.h"
 
 #include "platform/console.h"
+#include "platform/cp437.h"
 
 namespace orv {
 
@@ -13,6 +14,9 @@ bool CommandInput::readLine(std::string& line) {
         endOfInput_ = true;
         return false;
     }
+    // Terminals (and input files) speak UTF-8; the game's text is code
+    // page 437, one byte per letter, so "Zoë" is three letters on screen.
+    line = typedToCp437(line);
     return true;
 }
 

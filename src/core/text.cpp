@@ -2,6 +2,7 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <utility>
 #include <cctype>
 #include <limits>
 #include <sstream>
@@ -49,8 +50,35 @@ std::size_t visibleCount(const std::string& text) {
     });
 }
 
+namespace {
+
+// The accented letters of code page 437 that come in both cases, as
+// (lower, upper) bytes: typed names keep their capitals right.
+constexpr std::pair<unsigned char, unsigned char> kAccentedPairs[] = {
+    {0x87, 0x80}, {0x81, 0x9A}, {0x82, 0x90}, {0x84, 0x8E},
+    {0x86, 0x8F}, {0x91, 0x92}, {0x94, 0x99}, {0xA4, 0xA5},
+};
+
+char lowerLetter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 128) return static_cast<char>(std::tolower(byte));
+    for (const auto& [lower, upper] : kAccentedPairs)
+        if (byte == upper) return static_cast<char>(lower);
+    return c;
+}
+
+char upperLetter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 128) return static_cast<char>(std::toupper(byte));
+    for (const auto& [lower, upper] : kAccentedPairs)
+        if (byte == lower) return static_cast<char>(upper);
+    return c;
+}
+
+}  // namespace
+
 std::string lowercase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text) c = lowerLetter(c);
     return text;
 }
 
@@ -59,7 +87,7 @@ std::string capitalizeWords(std::string text) {
         const bool wordStart = i == 0 || text[i - 1] == ' ' || text[i - 1] == '-';
         if (!wordStart) continue;
         if (text.compare(i, 3, "of ") == 0 || text.compare(i, 4, "the ") == 0) continue;
-        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        text[i] = upperLetter(text[i]);
     }
     return text;
 }

@@ -3,6 +3,7 @@
 #include "platform/cp437.h"
 
 #include <array>
+#include <string>
 
 namespace orv {
 namespace {
@@ -65,6 +66,51 @@ char32_t cp437ToUnicode(unsigned char byte) {
     if (byte == 127) return U'\u2302';
     if (byte < 128) return byte;
     return kHighGlyphs[byte - 128];
+}
+
+unsigned char unicodeToCp437(char32_t codePoint) {
+    if (codePoint < 128) return 0;
+    for (std::size_t i = 0; i < kHighGlyphs.size(); ++i)
+        if (kHighGlyphs[i] == codePoint) return static_cast<unsigned char>(128 + i);
+    return 0;
+}
+
+namespace {
+
+// The length of the UTF-8 sequence a lead byte starts, 0 for a byte that
+// cannot start one.
+int sequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+}  // namespace
+
+std::string typedToCp437(const std::string& utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const int length = sequenceLength(lead);
+        if (length == 1) {
+            bytes += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        char32_t codePoint = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        int taken = 1;
+        while (length > 0 && taken < length && i + taken < utf8.size() &&
+               (static_cast<unsigned char>(utf8[i + taken]) & 0xC0) == 0x80)
+            codePoint = (codePoint << 6) | (static_cast<unsigned char>(utf8[i + taken++]) & 0x3F);
+        const bool whole = length > 0 && taken == length;
+        const unsigned char byte = whole ? unicodeToCp437(codePoint) : 0;
+        bytes += static_cast<char>(byte != 0 ? byte : kSubstituteByte);
+        i += static_cast<std::size_t>(taken);
+    }
+    return bytes;
 }
 
 char cp437ToAscii(unsigned char byte) {

@@ -3,6 +3,8 @@
 // terminals that cannot show Unicode.
 #pragma once
 
+#include <string>
+
 namespace orv {
 
 // The Unicode code point that shows `byte` in a UTF-8 terminal. Byte 0 (a
@@ -12,5 +14,15 @@ char32_t cp437ToUnicode(unsigned char byte);
 // A printable ASCII character that looks most like `byte`, for terminals
 // outside a UTF-8 locale.
 char cp437ToAscii(unsigned char byte);
+
+// The byte 128-255 whose glyph is `codePoint` (é is 0x82), or 0 when code
+// page 437 has no such letter or sign.
+unsigned char unicodeToCp437(char32_t codePoint);
+
+// A line typed in UTF-8 in the game's own bytes: ASCII as it is, letters and
+// signs code page 437 has as their byte, anything else (and broken UTF-8)
+// as the substitute byte, so screens that check text can refuse it.
+std::string typedToCp437(const std::string& utf8);
+constexpr unsigned char kSubstituteByte = 0x1A;
 
 }  // namespace orv

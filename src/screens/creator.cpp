@@ -177,13 +177,33 @@ void Creator::Update(const std::string& command) {
     else if (sidekickPhase_) updateSidekickPhase(command);
 }
 
+// Why a typed name cannot be used, or nothing when it can. A name travels
+// everywhere: into the story, onto every screen, and inside the "|"-separated
+// records the battle scripts read, so a bar, a control byte (the game's
+// colour codes among them, and the escape that starts a terminal sequence)
+// or a letter the game cannot show would break all of those.
+static const char* nameRefusal(const std::string& name) {
+    if (name.find_first_not_of(' ') == std::string::npos)
+        return "Sorry, a name cannot be blank. Please select another one.";
+    if (name.size() > kLongestName) return "Sorry, that name is too long. Please select another one.";
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127 || c == '|')
+            return "Sorry, that name has a character I cannot use. Please select another one.";
+    }
+    return nullptr;
+}
+
 bool Creator::takeName(const std::string& line, Protagonist& who) {
-    if (line.size() > kLongestName) {
+    const std::size_t first = line.find_first_not_of(' ');
+    const std::string name =
+        first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(' ') - first + 1);
+    if (const char* refusal = nameRefusal(name)) {
         game().screen.clearMessages();
-        game().screen.addMessage("Sorry, that name is too long. Please select another one.");
+        game().screen.addMessage(refusal);
         return false;
     }
-    who.name = capitalizeWords(line);
+    who.name = capitalizeWords(name);
     awaitingName_ = false;
     return true;
 }

@@ -67,6 +67,39 @@ TEST(Creation, NamesLongerThanTwelveAreRefused) {
     EXPECT_EQ(twelve.world.game.player.name, "Abcdefghijkl");
 }
 
+TEST(Creation, NamesThatWouldBreakTheStoryOrTheScriptsAreRefused) {
+    const std::string blank = "Sorry, a name cannot be blank. Please select another one.";
+    const std::string character = "Sorry, that name has a character I cannot use. Please select another one.";
+    const std::pair<std::string, std::string> refused[] = {
+        {"", blank},
+        {"   ", blank},
+        {"bo|b", character},            // the scripts' record separator
+        {"a\x1b[31mb", character},      // a terminal escape sequence
+        {"x\x1by", character},          // a colour code of the game's own
+        {"zo\xe2\x9c\x93", character},  // a sign code page 437 lacks
+        {"zo\xc3", character},          // broken UTF-8
+    };
+    for (const auto& [name, message] : refused) {
+        SCOPED_TRACE(name);
+        Played run({"1", name});
+        EXPECT_EQ(run.world.game.player.name, "Player");
+        EXPECT_NE(run.screen().find(message), std::string::npos);
+        EXPECT_NE(run.screen().find("ENTER PLAYER NAME"), std::string::npos);
+    }
+}
+
+TEST(Creation, LettersCodePage437HasAreOneCharacterEachAndKeepTheirCapitals) {
+    Played run({"1", "zo\xc3\xab", "f", "c", "\xc3\x89mile  ", "m"});
+    EXPECT_EQ(run.world.game.player.name, "Zo\x89");         // ë is byte 0x89
+    EXPECT_EQ(run.world.game.sidekick.name, "\x90mile");     // É, trimmed
+    // Twelve accented letters fit: the length counts letters, not UTF-8 bytes.
+    std::string twelve;
+    for (int i = 0; i < 12; ++i) twelve += "\xc3\xb1";  // ñ
+    Played full({"1", twelve});
+    EXPECT_EQ(full.world.game.player.name, "\xa5" + std::string(11, '\xa4'));
+    EXPECT_NE(full.screen().find("Name: \u00d1\u00f1\u00f1"), std::string::npos) << "shown as the glyphs";
+}
+
 TEST(Creation, CreateNeedsANameAndAClass) {
     Played run({"1", "zed", "c"});
     EXPECT_NE(run.screen().find("CHARACTER"), std::string::npos);  // still the player's sheet
