@@ -67,8 +67,12 @@ void Audio::closeDevice() {
     if (!deviceOpen_) return;
     Mix_HaltChannel(-1);
     Mix_HaltMusic();
-    if (music_) Mix_FreeMusic(music_);
-    if (effect_) Mix_FreeChunk(effect_);
+    for (auto& [name, music] : musicCache_)
+        if (music) Mix_FreeMusic(music);
+    for (auto& [name, chunk] : effectCache_)
+        if (chunk) Mix_FreeChunk(chunk);
+    musicCache_.clear();
+    effectCache_.clear();
     music_ = nullptr;
     effect_ = nullptr;
     Mix_CloseAudio();
@@ -80,8 +84,8 @@ void Audio::closeDevice() {
 void Audio::playMusic(const std::string& name) {
     if (!enabled_) return;
     if (deviceOpen_) {
-        if (music_) Mix_FreeMusic(music_);  // also stops it
-        music_ = Mix_LoadMUS(dataPath("music\\" + name).c_str());
+        Mix_HaltMusic();
+        music_ = loadedMusic(name);
         if (music_) Mix_PlayMusic(music_, -1);
     }
     previousMusic_ = currentMusic_;
@@ -98,17 +102,32 @@ void Audio::stopMusic() {
 void Audio::playEffect(const std::string& name) {
     if (!enabled_) return;
     if (deviceOpen_) {
-        if (effect_) {
-            Mix_HaltChannel(effectChannel_);
-            Mix_FreeChunk(effect_);
-        }
-        effect_ = Mix_LoadWAV(dataPath("effects\\" + name).c_str());
+        if (effectChannel_ >= 0) Mix_HaltChannel(effectChannel_);
+        effect_ = loadedEffect(name);
         effectChannel_ = effect_ ? Mix_PlayChannel(-1, effect_, 0) : -1;
     }
     lastEffect_ = name;
     // Keys hammered while a blow lands must not end up in the next command.
     console_.flushInput();
     setEffectVolume(getEffectVolume());
+}
+
+_Mix_Music* Audio::loadedMusic(const std::string& name) {
+    auto [entry, isNew] = musicCache_.try_emplace(name, nullptr);
+    if (isNew) {
+        ++filesRead_;
+        entry->second = Mix_LoadMUS(dataPath("music\\" + name).c_str());
+    }
+    return entry->second;
+}
+
+Mix_Chunk* Audio::loadedEffect(const std::string& name) {
+    auto [entry, isNew] = effectCache_.try_emplace(name, nullptr);
+    if (isNew) {
+        ++filesRead_;
+        entry->second = Mix_LoadWAV(dataPath("effects\\" + name).c_str());
+    }
+    return entry->second;
 }
 
 void Audio::setMusicVolume(float volume) {

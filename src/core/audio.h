@@ -3,6 +3,7 @@
 // missing file) leaves the game silent and otherwise unchanged.
 #pragma once
 
+#include <map>
 #include <string>
 
 struct _Mix_Music;
@@ -40,12 +41,17 @@ public:
     const std::string& lastEffect() const { return lastEffect_; }
     bool musicLoaded() const { return music_ != nullptr; }
     bool effectLoaded() const { return effect_ != nullptr; }
+    // How many times a sound file was read from disk: each track and effect
+    // once per run, however often it plays.
+    int filesRead() const { return filesRead_; }
 
 private:
     void openDevice();
     void closeDevice();
     void applyMusicVolume();
     void applyEffectVolume();
+    _Mix_Music* loadedMusic(const std::string& name);
+    Mix_Chunk* loadedEffect(const std::string& name);
 
     Console& console_;
     bool enabled_ = false;
@@ -58,6 +64,12 @@ private:
     _Mix_Music* music_ = nullptr;
     Mix_Chunk* effect_ = nullptr;
     int effectChannel_ = -1;
+    // Every sound is read once and kept for the run: a MIDI track reads the
+    // whole sound font each time it is opened, the most of start-up time.
+    // A file that failed to load is remembered as null and not tried again.
+    std::map<std::string, _Mix_Music*> musicCache_;
+    std::map<std::string, Mix_Chunk*> effectCache_;
+    int filesRead_ = 0;
 };
 
 }  // namespace orv

@@ -67,6 +67,20 @@ TEST(Audio, RealDeviceLoadsOurFilesAndStaysQuietOnMissingOnes) {
     EXPECT_FALSE(game.audio.effectLoaded());
     game.audio.setMusicVolume(50);
     EXPECT_EQ(game.audio.getMusicVolume(), 50.0f);
+    // Each file is read once however often it plays, missing ones included;
+    // the effect still discards keys typed before it.
+    const int read = game.audio.filesRead();
+    for (int i = 0; i < 3; ++i) {
+        game.audio.playMusic("town.mp3");
+        game.audio.playMusic("no such track.mp3");
+        console.addKey('x', true, 0);
+        game.audio.playEffect("shot.wav");
+        EXPECT_TRUE(console.peekKeys(8).empty());
+    }
+    EXPECT_EQ(game.audio.filesRead(), read);
+    game.audio.playMusic("town.mp3");
+    EXPECT_TRUE(game.audio.musicLoaded());
+    EXPECT_TRUE(game.audio.effectLoaded());
 }
 
 }  // namespace
