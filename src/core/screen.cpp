@@ -211,7 +211,14 @@ void Screen::composeInto(Cells& out) { textToCells(composeFrameText(), out); }
 
 void Screen::setupConsole() {
     console_.setTitle("Orvantis");
+    // The notice tells how the window is now, so it stands in the log once
+    // while the window is too small and leaves it as soon as the game fits.
+    std::erase(messages_, wrapMessage(kDisplayTooSmallMessage) + "\n");
     if (console_.largestHeight() < kConsoleHeight) addMessage(kDisplayTooSmallMessage);
+}
+
+void Screen::addMessageOnce(const std::string& text) {
+    if (messages_.empty() || messages_.front() != wrapMessage(text) + "\n") addMessage(text);
 }
 
 void Screen::render() {

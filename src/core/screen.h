@@ -31,6 +31,9 @@ public:
     void clearFrame();
     void clearMessages();
     void addMessage(const std::string& text);
+    // A screen that announces itself on every Draw says it once: the text is
+    // added only when it is not already the newest message.
+    void addMessageOnce(const std::string& text);
     void addArtLine(const std::string& text);
     void loadArt(const std::string& fileName, bool cut);
     void addMenuOption(const std::string& text);

@@ -27,6 +27,12 @@ std::size_t visibleCount(const std::string& text);
 
 std::string lowercase(std::string text);
 
+// The world's data files (rooms, quests, towns, shops) are read a line at a
+// time with room for 999 characters: a line of 1000 or more ends the
+// reading of its file.
+constexpr std::size_t kLongestDataLine = 999;
+inline bool endsReading(const std::string& line) { return line.size() > kLongestDataLine; }
+
 // Names the way the game writes them: the first letter and every letter
 // after a blank or a hyphen in upper case, except where the text there
 // begins with "of " or "the " ("conan of the north" -> "Conan of the North").

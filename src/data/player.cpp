@@ -1,6 +1,8 @@
 // The hero's own data.
 #include "data/player.h"
 
+#include <algorithm>
+
 #include <fstream>
 
 #include "core/paths.h"
@@ -55,6 +57,12 @@ bool Player::takeTutorial(int n) {
     if (!(tutorialHints & bit)) return false;
     tutorialHints &= ~bit;
     return true;
+}
+
+void Player::changeMoney(long long amount) {
+    constexpr long long kLargestStep = 2LL * kMoneyLimit;  // keeps the sum itself from overflowing
+    const long long step = std::clamp(amount, -kLargestStep, kLargestStep);
+    money = static_cast<int>(std::clamp<long long>(money + step, -kMoneyLimit, kMoneyLimit));
 }
 
 bool Player::levelUpPending() const {

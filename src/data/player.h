@@ -48,6 +48,11 @@ public:
     void reset() override;
     void loadPlanetList();
 
+    // Money earned (positive) or paid (negative). The purse holds at most
+    // kMoneyLimit either way, so no price, fine or reward can wrap it round.
+    void changeMoney(long long amount);
+    static constexpr int kMoneyLimit = 2'000'000'000;
+
     // True the first time hint `n` is asked for in a game.
     bool takeTutorial(int n);
 

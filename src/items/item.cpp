@@ -359,7 +359,11 @@ int Item::shopPrice() const {
     else if (type == TypeHybrid) factor = 10;
     else if (hasPrefix && hasSuffix) factor = 75;
     else if (hasPrefix || hasSuffix) factor = 25;
-    return static_cast<int>(level * level * factor);
+    // A level far beyond any the game makes (an edited item file) must not
+    // price an item past what a purse can hold.
+    const float price = level * level * factor;
+    if (!(price > 0)) return 0;
+    return price >= static_cast<float>(kHighestPrice) ? kHighestPrice : static_cast<int>(price);
 }
 
 }  // namespace orv

@@ -44,6 +44,8 @@ public:
     bool isConsumable() const { return type >= TypeHp && type <= TypeHybrid; }
     // What a shop asks for it, by level and by how many affixes it carries.
     int shopPrice() const;
+    // No item costs more, whatever its level.
+    static constexpr int kHighestPrice = 1'000'000'000;
 
 private:
     void generate(int level);

@@ -16,7 +16,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 999;
 constexpr int kLegendColumn = 63;
 
 struct KeyValue {
@@ -74,7 +73,7 @@ void Map::loadRoomFile(const std::string& path) {
     int lineNumber = 0;
     while (std::getline(file, line)) {
         ++lineNumber;
-        if (line.size() >= kLineLimit) break;
+        if (endsReading(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
         const KeyValue kv = splitKeyValue(line);

@@ -22,7 +22,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 999;
 constexpr int kFirstFrame = 24, kLastFrame = 102, kHeldFrame = 56, kResumeFrame = 80;
 
 int digitAfterColon(const std::string& line) {
@@ -93,7 +92,7 @@ void Quest::loadQuestEvent(const std::string& room) {
     int quest = -1, state = -1;
     bool atPlace = false, inScene = false, found = false;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit) break;
+        if (endsReading(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (inScene) {
             if (contains(line, "END_QUEST_ROOM")) break;
@@ -221,19 +220,33 @@ void Quest::playOpeningStory() {
 }
 
 void Quest::replaceWithTown(const std::string& planet) {
-    setSubState(new Town(this, planet));
+    openScreen(new Town(this, planet));
     closeState();
+}
+
+// A level earned in the scene is spent first: its screen, opened earlier in
+// this same Update, stays in front of whatever the command opens next.
+void Quest::openScreen(State* screen) {
+    State* levelUp = subState();
+    if (levelUp && levelUp == levelUpOpened_) {
+        State* innermost = screen->current();
+        innermost->setSubState(levelUp);
+        levelUp->setParent(innermost);
+    }
+    setSubState(screen);
 }
 
 void Quest::Update(const std::string& command) {
     Game& g = game();
+    levelUpOpened_ = nullptr;
     if (questionShown_) {
-        if (matchesAny(command, {"0", "no"})) {
+        // The question itself says Y/N.
+        if (matchesAny(command, {"0", "no", "n"})) {
             questionShown_ = false;
             exitScene();
             return;
         }
-        if (matchesAny(command, {"1", "yes"})) {
+        if (matchesAny(command, {"1", "yes", "y"})) {
             if (itemName_ == "intro") {
                 eventDone_ = true;
                 completeState();
@@ -246,11 +259,12 @@ void Quest::Update(const std::string& command) {
         g.screen.render();
         g.audio.playEffect("level_up.wav");
         g.console.sleepMs(1300);
-        setSubState(new Creator(this, true));
-        return;
+        // The level-up screen comes first; the command still acts.
+        levelUpOpened_ = new Creator(this, true);
+        setSubState(levelUpOpened_);
     }
     if (introMode_) {
-        setSubState(new Spaceship(this, ""));
+        openScreen(new Spaceship(this, ""));
         closeState();
         return;
     }
@@ -277,7 +291,7 @@ void Quest::Update(const std::string& command) {
     } else if (matchesAny(command, {"a", "look around", "la", "look room", "1"})) {
         g.screen.addMessage(colorYellow + (eventDone_ ? roomDescriptionAfter_ : roomDescriptionBefore_) + colorWhite);
     } else if (matchesAny(command, {"inventory", "."})) {
-        setSubState(new Inventory(this, g.player));
+        openScreen(new Inventory(this, g.player));
     } else if (command == "0" && (!minigame_.empty() || sceneMap_.empty())) {
         // A scene with nothing to offer can always be left.
         closeState();
@@ -292,7 +306,7 @@ void Quest::event() {
     if (!bossName_.empty()) {
         const int line = planetIndexOf(planet_);
         auto boss = std::make_unique<Monster>(Monster::boss(bossName_, line * 9 + 3));
-        setSubState(new Battle(this, std::move(boss)));
+        openScreen(new Battle(this, std::move(boss)));
         if (returnToTown_) askTownFlag_ = true;
         g.screen.clearMessages();
     }
@@ -313,7 +327,7 @@ void Quest::giveRewards() {
         receive(Item::random(static_cast<int>(std::trunc(g.player.stats[Level] * 0.1f + g.player.stats[Level]))));
     if (!moneyReward_.empty()) {
         screen.narrate(colorRed + "You get " + moneyReward_ + "*" + colorWhite, 30, 40.0);
-        g.player.money += std::atoi(moneyReward_.c_str());
+        g.player.changeMoney(std::strtoll(moneyReward_.c_str(), nullptr, 10));
     }
     if (!planetToEnable_.empty()) {
         screen.narrate(colorGreen + "You can now go to " + planetToEnable_ + colorWhite, 30, 40.0);
@@ -335,7 +349,7 @@ void Quest::exitScene() {
         completeState();
     }
     // The ending ("finish") rolls the credits once they exist.
-    if (!notSkipToDungeon_) setSubState(new Dungeon(parent(), planet_, false, false));
+    if (!notSkipToDungeon_) openScreen(new Dungeon(parent(), planet_, false, false));
     // Closing what opened the scene, never the title screen at the root.
     auto closeOpener = [this] {
         if (parent() && parent()->parent()) parent()->closeState();
@@ -346,7 +360,7 @@ void Quest::exitScene() {
         return;
     }
     closeOpener();
-    setSubState(new Town(this, planetToLoad_));
+    openScreen(new Town(this, planetToLoad_));
     closeState();
 }
 

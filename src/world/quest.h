@@ -32,6 +32,7 @@ private:
     void completeState();
     void exitScene();
     void replaceWithTown(const std::string& planet);
+    void openScreen(State* screen);
     bool isCutscene() const { return itemName_ == "intro" || itemName_ == "spaceship"; }
     std::string sceneArt() const { return "\\quests\\" + planet_ + "\\" + sceneMap_; }
 
@@ -45,6 +46,7 @@ private:
     std::string minigame_;
     int minigameLevel_ = 0;
     bool rewardsPending_ = false;
+    State* levelUpOpened_ = nullptr;  // the level-up screen this Update opened, if any
     std::string itemReward_, randomItemReward_, moneyReward_, planetToEnable_, bossName_;
     std::string planet_;
     std::string room_;

@@ -5,12 +5,12 @@
 
 #include "app/game.h"
 #include "core/paths.h"
+#include "core/text.h"
 #include "data/planet_table.h"
 
 namespace orv {
 
 namespace {
-constexpr std::size_t kLineLimit = 999;
 constexpr int kLastAddressableState = 9;
 
 int digitAfterColon(const std::string& line) {
@@ -58,7 +58,7 @@ bool forEachCurrentStateLine(const std::string& planet, const QuestStates& state
     int quest = -1;
     bool inCurrentState = false, inScene = false;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit) break;  // the reader's line buffer ends here
+        if (endsReading(line)) break;  // the reader's line buffer ends here
         if (!line.empty() && line.back() == '\r') line.pop_back();
         // A state's scene is the quest scene's to read, not the town's or a shop's.
         if (line.find("BEGIN_QUEST_ROOM") != std::string::npos) {
@@ -94,7 +94,7 @@ bool questSceneExists(const std::string& planet, const std::string& place) {
     int quest = -1, state = -1;
     bool atPlace = false;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit) break;
+        if (endsReading(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.find("BEGIN_QUEST_ROOM") != std::string::npos) {
             if (atPlace && quest >= 0 && quest < kQuestsPerFile && digitAfterColon(line) == states[quest]) return true;

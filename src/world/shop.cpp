@@ -19,7 +19,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 999;
 constexpr int kShelfSize = 5;
 constexpr int kSellPageSize = 20;
 
@@ -110,7 +109,7 @@ void Shop::readShopSection() {
     std::string line;
     bool inPlanet = false, inSection = false;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit) break;
+        if (endsReading(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (contains(line, "PLANET:")) inPlanet = true;
         if (!inPlanet) continue;
@@ -187,7 +186,7 @@ void Shop::buy(int number) {
         g.screen.addMessage("That item does not exist, please select another.");
         return;
     }
-    int& money = g.player.money;
+    const int money = g.player.money;
     if (money < 0) {
         g.screen.addMessage(colorRed + "You have negative money, you cannot buy anything." + colorWhite);
     } else if (money < item->price) {
@@ -197,7 +196,7 @@ void Shop::buy(int number) {
         g.screen.addMessage(colorGreen + "You have purchased: " + colorYellow + item->name + " --" + colorWhite + " " +
                             item->description + "\n" + colorGreen + "For: " + colorMagenta + toText(item->price) +
                             "*\n" + colorWhite);
-        money -= item->price;
+        g.player.changeMoney(-static_cast<long long>(item->price));
         g.player.inventory.add(shelves_[shelf].take(index));
     }
 }
@@ -221,7 +220,7 @@ void Shop::steal(int number) {
         } else {
             // The fine is the price, as the message says.
             text += colorRed + "FAILED!" + colorWhite + "\n\n" + "You are fined " + toText(item->price) + ".";
-            g.player.money -= item->price;
+            g.player.changeMoney(-static_cast<long long>(item->price));
         }
         g.screen.addMessage(text);
     }
@@ -236,7 +235,7 @@ void Shop::sell(int number) {
     const int price = item->price / 2;  // as priced on the sell screen
     g.screen.addMessage("You sell the " + colorYellow + item->name + colorWhite + " for " + colorMagenta +
                         toText(price) + "*" + colorWhite + ".");
-    g.player.money += price;
+    g.player.changeMoney(price);
     items.erase(number - 1);
 }
 
@@ -267,6 +266,7 @@ void Shop::Update(const std::string& command) {
             (!questItemName_.empty() && command == "go " + itemLower)) {
             g.screen.addMessage("You enter the " + questItemName_);
             questDone_ = true;
+            textBeforeShown_ = false;  // announced again if the scene leaves the event waiting
             setSubState(new Quest(this, townName_, shopName_));
         } else if ((!questTrigger_.empty() && command == "l " + lowercase(questTrigger_)) ||
                    (!questItemName_.empty() && (command == "l " + itemLower || command == "look " + itemLower))) {
@@ -287,7 +287,11 @@ void Shop::Update(const std::string& command) {
     }
     if (hasGoods()) {
         if (matchesAny(word, {"b", "buy"}) || command == "1") return buy(promptItemNumber());
-        if (matchesAny(word, {"c", "check"}) || command == "3") return checkItem(shownItem(promptItemNumber()));
+        if (matchesAny(word, {"c", "check"}) || command == "3") {
+            const int number = promptItemNumber();
+            if (number != 0) checkItem(shownItem(number));  // 0 cancels without a word
+            return;
+        }
         if (matchesAny(word, {"st", "steal"}) || command == "4") return steal(promptItemNumber());
         if (matchesAny(command, {"s", "sell", "2"})) {
             sellScreen_ = true;
@@ -308,7 +312,7 @@ void Shop::Update(const std::string& command) {
     if (kind_ == UniquePlace && matchesAny(command, {"a", "around", "look around", "1"}))
         return g.screen.addMessage(description());
     if (matchesAny(command, {".", "inventory", "in"})) return setSubState(new Inventory(this, g.player));
-    if (kind_ == ArmorShop && matchesAny(command, {"g", "give", "/"})) g.player.money += 1000;
+    if (kind_ == ArmorShop && matchesAny(command, {"g", "give", "/"})) g.player.changeMoney(1000);
 }
 
 void Shop::updateSellScreen(const std::string& command) {
@@ -319,7 +323,7 @@ void Shop::updateSellScreen(const std::string& command) {
     else if (matchesAny(word, {"2", "c", "check"})) checkItem(g.player.inventory.at(promptItemNumber() - 1));
     else if (matchesAny(command, {"a", "around", "look around"})) g.screen.addMessage(description());
     else if (matchesAny(command, {".", "inventory", "in"})) setSubState(new Inventory(this, g.player));
-    else if (matchesAny(command, {"g", "give"})) g.player.money += 1000;
+    else if (matchesAny(command, {"g", "give"})) g.player.changeMoney(1000);
     else if (matchesAny(command, {"+", "page down", "next page", "np", "pd"})) sellPage_ += kSellPageSize;
     else if (matchesAny(command, {"-", "page up", "previous page", "pp", "pu"})) sellPage_ = std::max(0, sellPage_ - kSellPageSize);
 }
@@ -372,7 +376,9 @@ void Shop::Draw() {
         // A scene that did not move the story on leaves its event waiting.
         readQuestKeys();
         questDone_ = false;
-        if (!textBefore_.empty()) screen.addMessage(colorCyan + textBefore_ + colorWhite);
+        // The event is announced once while it waits, not on every frame.
+        if (!textBefore_.empty() && !textBeforeShown_) screen.addMessage(colorCyan + textBefore_ + colorWhite);
+        textBeforeShown_ = true;
     }
     if (prompting_) {
         if (sellScreen_) drawSellScreen();

@@ -50,6 +50,7 @@ private:
     int kind_;
     bool quorixExit_ = false;
     bool questActive_ = false;
+    bool textBeforeShown_ = false;
     bool questDone_ = true;
     bool sellScreen_ = false;
     bool prompting_ = false;

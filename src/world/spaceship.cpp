@@ -31,7 +31,7 @@ Spaceship::Spaceship(State* parent, const std::string& planet)
 void Spaceship::Draw() {
     Game& g = game();
     Screen& screen = g.screen;
-    screen.addMessage("Select your destination");
+    screen.addMessageOnce("Select your destination");
     screen.addArtLine("Available Destinations:\n");
     screen.addArtLine("       Station                                         Orbited Planet\n");
     const auto& planets = g.player.planets;

@@ -19,7 +19,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 999;
 
 int logColour(const std::string& value) {
     if (value == "green") return 1;
@@ -97,7 +96,7 @@ void Town::readTownBlock() {
     std::string line;
     bool inBlock = false;
     while (std::getline(file, line)) {
-        if (line.size() >= kLineLimit) break;
+        if (endsReading(line)) break;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!inBlock && line.find(townName_) == std::string::npos) continue;
         inBlock = true;
@@ -138,7 +137,11 @@ void Town::Draw() {
     states_ = currentStates(g.player, questRow_);
     readQuestKeys();
     if (questOption_ == "instant") {
+        // The scene takes the town's place: leaving it goes where the
+        // scene sends the player, not back into a town that would only
+        // start the same scene again.
         setSubState(new Quest(this, townName_, "town"));
+        if (parent()) closeState();
         return;
     }
     screen.loadArt("\\towns\\" + map_, true);

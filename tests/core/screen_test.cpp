@@ -166,13 +166,21 @@ TEST(Screen, ColourCodesCarryAcrossLinesUntilChanged) {
     EXPECT_EQ(w.console.rowText(1), "still redw");
 }
 
-TEST(Screen, TooSmallDisplayIsReportedEveryFrame) {
+TEST(Screen, TooSmallDisplayIsReportedOnceAndGoesWhenTheGameFits) {
     TestWorld w;
+    w.game.screen.addMessage("before");
     w.console.setLargestHeight(40);
     w.game.screen.render();
+    w.game.screen.addMessage("typed meanwhile");
+    w.game.screen.render();
+    w.game.screen.render();
+    ASSERT_EQ(w.game.screen.messages().size(), 3u);
+    EXPECT_EQ(w.game.screen.messages()[0].find("YOUR DISPLAY IS NOT LARGE ENOUGH"), 0u) << "the newest";
+    w.console.setLargestHeight(53);
     w.game.screen.render();
     ASSERT_EQ(w.game.screen.messages().size(), 2u);
-    EXPECT_EQ(w.game.screen.messages()[0].find("YOUR DISPLAY IS NOT LARGE ENOUGH"), 0u);
+    EXPECT_EQ(w.game.screen.messages()[0], "typed meanwhile\n");
+    EXPECT_EQ(w.game.screen.messages()[1], "before\n");
 }
 
 TEST(Screen, SetCellAddsIntensityUnlessDimAndIgnoresOutsideCells) {

@@ -312,5 +312,37 @@ TEST(Shopping, AnEventHoldsThePlayerOnlyWhenItsSceneExists) {
     }
 }
 
+TEST(Shopping, MoneyAndPricesNeverWrapAndZeroCancelsACheckSilently) {
+    ShopVisit visit;
+    Game& g = visit.game.game;
+    Item* item = visit.shop->shownItem(1);
+    item->stats[Level] = 1e20f;  // an edited item file
+    EXPECT_EQ(item->shopPrice(), Item::kHighestPrice);
+    item->stats[Level] = std::nanf("");
+    EXPECT_EQ(item->shopPrice(), 0);
+    item->price = Item::kHighestPrice;
+    g.player.money = Player::kMoneyLimit;
+    visit.shop->buy(1);
+    EXPECT_EQ(g.player.money, Player::kMoneyLimit - Item::kHighestPrice);
+    for (int i = 0; i < 5; ++i) visit.root.subState()->Update("g");
+    EXPECT_EQ(g.player.money, Player::kMoneyLimit - Item::kHighestPrice + 5000);
+    g.player.money = Player::kMoneyLimit - 10;
+    g.player.changeMoney(1LL << 62);
+    EXPECT_EQ(g.player.money, Player::kMoneyLimit);
+    g.player.money = -Player::kMoneyLimit + 10;
+    g.player.changeMoney(-(1LL << 62));
+    EXPECT_EQ(g.player.money, -Player::kMoneyLimit);
+
+    g.screen.clearMessages();
+    g.screen.addMessage("before");
+    visit.game.console.addLine("0");
+    visit.root.subState()->Update("check");
+    EXPECT_EQ(g.screen.messages().size(), 0u) << "the prompt clears the log; 0 adds nothing";
+    visit.game.console.addLine("99");
+    visit.root.subState()->Update("check");
+    ASSERT_EQ(g.screen.messages().size(), 1u);
+    EXPECT_EQ(g.screen.messages()[0], "No item selected.\n");
+}
+
 }  // namespace
 }  // namespace orv
