@@ -62,7 +62,8 @@ public:
         std::vector<std::string> lines;
         if (!checker_.readLines(file_, lines)) return;
         for (std::size_t i = 0; i < lines.size() && lines[i].size() < kLineLimit; ++i) visit(lines[i], int(i + 1));
-        closeQuest("the end of the file");
+        if (scene_) problem(*scene_, "the scene has no END_QUEST_ROOM before the end of the file");
+        closeQuest("the end of the file", false);
     }
 
 private:
@@ -108,7 +109,7 @@ private:
                 break;
             case Mark::QuestEnd:
                 if (!quest_) problem(number, "END_QUEST without a BEGIN_QUEST");
-                closeQuest("END_QUEST at line " + toText(number));
+                closeQuest("END_QUEST at line " + toText(number), true);
                 break;
             case Mark::None: plainLine(line, number); break;
         }
@@ -134,7 +135,7 @@ private:
     }
 
     void beginQuest(const std::string& line, int number) {
-        closeQuest("the next BEGIN_QUEST (line " + toText(number) + ")");
+        closeQuest("the next BEGIN_QUEST (line " + toText(number) + ")", false);
         quest_ = Quest{number, -1, {}, {}};
         const std::string value = valueAfterColon(line);
         const std::optional<int> digit = digitRead(value);
@@ -226,13 +227,14 @@ private:
         orphanReported_ = false;
     }
 
-    void closeQuest(const std::string& where) {
+    void closeQuest(const std::string& where, bool closedByEndQuest) {
         if (state_) {
             problem(state_->line, "state " + toText(state_->number) + " of quest " +
                                       toText(quest_ ? quest_->number : -1) + " has no END_STATE before " + where);
             closeState();
         }
         if (!quest_) return;
+        if (!closedByEndQuest) problem(quest_->line, "quest " + toText(quest_->number) + " has no END_QUEST before " + where);
         if (quest_->number >= 0) checkStateSequence(*quest_);
         quest_.reset();
         orphanReported_ = false;

@@ -1,0 +1,285 @@
+// The content check on broken and hostile copies of the game's content: each
+// break that would crash, overflow or stall the game is named by file and
+// line and fails the run, and nothing a file holds stops the check itself.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "check/data_checker.h"
+#include "support/test_world.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of the game's own content that a test may break.
+class ContentCopy {
+public:
+    // Sound is no part of the check; leaving it out keeps each copy cheap.
+    ContentCopy() {
+        fs::create_directories(data());
+        for (const fs::directory_entry& entry : fs::directory_iterator(ORVANTIS_TEST_DATA)) {
+            const std::string name = entry.path().filename().string();
+            if (name != "music" && name != "effects")
+                fs::copy(entry.path(), data() / name, fs::copy_options::recursive);
+        }
+    }
+
+    fs::path data() const { return dir_.path() / "data"; }
+
+    std::vector<std::string> lines(const std::string& file) const {
+        std::ifstream in(data() / file, std::ios::binary);
+        std::vector<std::string> result;
+        std::string line;
+        while (std::getline(in, line)) result.push_back(line);
+        return result;
+    }
+    void write(const std::string& file, const std::string& text) const {
+        fs::create_directories((data() / file).parent_path());
+        std::ofstream(data() / file, std::ios::binary | std::ios::trunc) << text;
+    }
+    void writeLines(const std::string& file, const std::vector<std::string>& lines) const {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        write(file, text);
+    }
+    // The number of the nth line (1-based) that starts with `start`; 0 if none.
+    int lineStarting(const std::string& file, const std::string& start, int nth = 1) const {
+        const auto all = lines(file);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i].rfind(start, 0) == 0 && --nth == 0) return int(i + 1);
+        return 0;
+    }
+    // Replaces the whole line; an empty replacement removes it.
+    void replaceLine(const std::string& file, int number, const std::optional<std::string>& text) const {
+        auto all = lines(file);
+        if (text) all[number - 1] = *text;
+        else all.erase(all.begin() + number - 1);
+        writeLines(file, all);
+    }
+
+    std::vector<DataProblem> check() const { return DataChecker(data()).run(); }
+
+    // Puts a file back as the game has it.
+    void restore(const std::string& file) const {
+        std::error_code error;
+        fs::remove_all(data() / file, error);
+        fs::copy(fs::path(ORVANTIS_TEST_DATA) / file, data() / file);
+    }
+
+private:
+    test::ScratchDirectory dir_;
+};
+
+std::string describe(const std::vector<DataProblem>& problems) {
+    std::ostringstream out;
+    DataChecker::report(problems, out);
+    return out.str();
+}
+
+bool mentions(const std::vector<DataProblem>& problems, const std::string& file, int line, const std::string& words) {
+    for (const DataProblem& p : problems)
+        if (p.file == file && p.line == line && p.message.find(words) != std::string::npos) return true;
+    return false;
+}
+
+// One break: the file, the line that starts with `start` (its nth), what
+// the line becomes (nothing: the line goes), and the words the report holds.
+struct Break {
+    std::string file;
+    std::string start;
+    int nth;
+    std::optional<std::string> becomes;
+    std::string words;
+    int reportedLineShift = 0;  // where the report lands, relative to the broken line
+};
+
+void expectReported(const ContentCopy& content, const Break& b) {
+    SCOPED_TRACE(b.file + ": \"" + b.start + "\" -> \"" + b.becomes.value_or("(removed)") + "\"");
+    const int line = content.lineStarting(b.file, b.start, b.nth);
+    ASSERT_GT(line, 0) << "the content no longer has the line this break needs";
+    content.replaceLine(b.file, line, b.becomes);
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, b.file, line + b.reportedLineShift, b.words)) << describe(problems);
+    std::ostringstream out;
+    EXPECT_EQ(DataChecker::report(problems, out), 1);
+    content.restore(b.file);
+}
+
+TEST(BrokenContent, NumbersThatOverflowOrTurnTheArithmeticAroundAreNamed) {
+    ContentCopy content;
+    const std::string guelf = "monsters/Guelf.txt";
+    for (const Break& b : std::vector<Break>{
+             {"items/swords.txt", "Level:", 3, "Level: 1e20", "level \"1e20\" is outside 0 to 1000"},
+             {"items/boots.txt", "Level:", 2, "Level: -4", "level \"-4\" is outside 0 to 1000"},
+             // The last sword, so the level order still holds: 400 x 400 x 75 is beyond any price.
+             {"items/swords.txt", "Level: 110", 1, "Level: 400", "prices the item at 12000000"},
+             {"items/shields.txt", "MidDef:", 1, "MidDef: 3e38", "bonus \"3e38\" is outside"},
+             {guelf, "Attack:", 1, "Attack: -6", "attack \"-6\" is outside 0 to 10000"},
+             {guelf, "Speed:", 2, "Speed: nan", "speed \"nan\" is not a finite number"},
+             {guelf, "HighDef:", 1, "HighDef: inf", "high defence \"inf\" is not a finite number"},
+             {guelf, "Magic:", 1, "Magic: 1e30", "magic \"1e30\" is outside"},
+             {guelf, "Fire:", 1, "Fire: 99999", "fire resistance \"99999\" is outside -1000 to 1000"},
+             {"monsters/Bosses.txt", "LowDef:", 1, "LowDef: lots", "low defence \"lots\" is not a number"},
+             {"spells/spells.txt", "MP Cost:", 1, "MP Cost: -20", "MP cost \"-20\" is outside 0 to 10000"},
+             {"spells/spells.txt", " Level:", 2, " Level: 0", "level \"0\" is outside 1 to 100"},
+             {"spells/spells.txt", "Power:", 1, "Power: NAN", "power \"NAN\" is not a finite number"},
+             {"quests/Empyreon VI.txt", "QUEST_ROOM_GET_MONEY:", 1, "QUEST_ROOM_GET_MONEY:99999999999",
+              "QUEST_ROOM_GET_MONEY \"99999999999\" is outside 0 to 1000000"},
+             {"quests/Empyreon VI.txt", "QUEST_ROOM_GET_EXP:", 1, "QUEST_ROOM_GET_EXP:lots",
+              "is not a number: the reward would be 0"},
+         })
+        expectReported(content, b);
+}
+
+TEST(BrokenContent, QuestNumbersStatesAndBlocksTheReadersCannotFollowAreNamed) {
+    ContentCopy content;
+    const std::string quest = "quests/Empyreon VI.txt";
+    for (const Break& b : std::vector<Break>{
+             {quest, "BEGIN_QUEST:1", 1, "BEGIN_QUEST:12", "quest number \"12\" is read as quest 1"},
+             {quest, "BEGIN_QUEST:1", 1, "BEGIN_QUEST:a", "never starts"},
+             {quest, "BEGIN_QUEST:2", 1, "BEGIN_QUEST:0", "quests are numbered 1 to 9"},
+             {quest, "BEGIN_STATE:1", 1, "BEGIN_STATE:0", "state 0 is never current"},
+             {quest, "BEGIN_STATE:2", 1, "BEGIN_STATE:10", "state \"10\" is read as state 1"},
+             {quest, "BEGIN_STATE:2", 1, "BEGIN_STATE:x", "is not a digit 1 to 9"},
+             // A state's opening line gone: its lines belong to no state, and the quest has no state 1.
+             {quest, "BEGIN_STATE:1", 1, std::nullopt, "its BEGIN_STATE is missing"},
+             {quest, "BEGIN_STATE:1", 1, std::nullopt, "quest 1 has no state 1: it never starts", -1},
+             // Its closing line gone: the next state begins inside it.
+             {quest, "END_STATE", 1, std::nullopt, "state 1 of quest 1 has no END_STATE", -13},
+             {quest, "END_QUEST_ROOM", 1, std::nullopt, "the scene has no END_QUEST_ROOM", -6},
+             {quest, "BEGIN_QUEST_ROOM:2", 1, "BEGIN_QUEST_ROOM:3", "the scene is numbered \"3\" inside state 2"},
+             {quest, "BEGIN_STATE:3", 1, "BEGIN_STATE:4", "has no state 3: it stops after state 2", -43},
+         })
+        expectReported(content, b);
+}
+
+TEST(BrokenContent, TheOpeningStoryNeedsEveryFrameAndItsPictureOnScreen) {
+    ContentCopy content;
+    for (const std::string file : {"art/animations/40.txt", "art/animations/80.txt", "art/introstatic.txt"}) {
+        fs::remove(content.data() / file);
+        const auto problems = content.check();
+        EXPECT_TRUE(mentions(problems, file, 0, "missing")) << describe(problems);
+        EXPECT_TRUE(mentions(problems, file, 0, "opening story")) << describe(problems);
+        content.restore(file);
+    }
+    // The frames the animation skips over are not needed.
+    fs::remove(content.data() / "art/animations/60.txt");
+    EXPECT_TRUE(content.check().empty()) << describe(content.check());
+    auto frame = content.lines("art/animations/30.txt");
+    frame.insert(frame.begin() + 2, std::string(90, '*'));
+    content.writeLines("art/animations/30.txt", frame);
+    auto picture = content.lines("art/introstatic.txt");
+    picture.resize(30, "  .  *  .");
+    content.writeLines("art/introstatic.txt", picture);
+    auto last = content.lines("art/animations/102.txt");
+    last.insert(last.begin() + 1, "");
+    last.insert(last.begin() + 1, std::string(150, '#'));
+    content.writeLines("art/animations/102.txt", last);
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "art/animations/30.txt", 3, "wider than 80 columns")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "art/introstatic.txt", 25, "only the first 24 lines")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "art/animations/102.txt", 2, "cut at 119 and ends the picture"))
+        << describe(problems);
+}
+
+TEST(BrokenContent, QuestStructureKeepsTheStoryGoing) {
+    ContentCopy content;
+    // A quest file written only for these rules: the rooms and places of the
+    // real one are not what is checked here.
+    content.write("quests/Zivar.txt",
+                  "BEGIN_QUEST:1\n"                                                  // 1
+                  "BEGIN_STATE:1\nLOCATION_NAME:town\nEND_STATE:\n"                  // 2-4
+                  "BEGIN_STATE:2\nTOWN_QUEST_LOG_TEXT:waiting\nEND_STATE:\n"         // 5-7: no place
+                  "BEGIN_STATE:3\nLOCATION_NAME:town\nEND_STATE:\n"                  // 8-10
+                  "BEGIN_STATE:4\nTOWN_QUEST_LOG_TEXT:all done\nEND_STATE:\n"        // 11-13: the closing entry
+                  "END_QUEST:\n"                                                     // 14
+                  "BEGIN_QUEST:1\nBEGIN_STATE:1\nLOCATION_NAME:town\nEND_STATE:\n"   // 15-18: quest 1 again
+                  "BEGIN_STATE:1\nLOCATION_NAME:town\nEND_STATE:\nEND_QUEST:\n"      // 19-22: state 1 again
+                  "END_STATE:\n"                                                     // 23
+                  "stray words\n"                                                    // 24
+                  "BEGIN_QUEST:3\nBEGIN_STATE:1\nLOCATION_NAME:town\n"               // 25-27
+                  "BEGIN_QUEST_ROOM:1\nQUEST_ROOM_MAP:x.txt\n");                     // 28-29, never closed
+    const auto problems = content.check();
+    const std::string file = "quests/Zivar.txt";
+    EXPECT_TRUE(mentions(problems, file, 5, "state 2 of quest 1 has no LOCATION_NAME")) << describe(problems);
+    EXPECT_FALSE(mentions(problems, file, 11, "LOCATION_NAME"));
+    EXPECT_TRUE(mentions(problems, file, 15, "quest 1 is begun again (first at line 1)"));
+    EXPECT_TRUE(mentions(problems, file, 19, "state 1 of quest 1 is written twice (first at line 16)"));
+    EXPECT_TRUE(mentions(problems, file, 23, "END_STATE without a BEGIN_STATE"));
+    EXPECT_TRUE(mentions(problems, file, 24, "belongs to no quest and no room"));
+    EXPECT_TRUE(mentions(problems, file, 25, "quest 3 has no END_QUEST before the end of the file"));
+    EXPECT_TRUE(mentions(problems, file, 26, "state 1 of quest 3 has no END_STATE before the end of the file"));
+    EXPECT_TRUE(mentions(problems, file, 28, "the scene has no END_QUEST_ROOM before the end of the file"));
+}
+
+TEST(BrokenContent, HostileFilesNeverStopTheCheck) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131 + 7) % 256);
+    const std::string hugeLine = std::string(2'000'000, 'x') + ":" + std::string(100, '_') + "\n";
+    const std::vector<std::string> files = {
+        "planets/Planet List.txt", "spells/spells.txt", "items/swords.txt", "items/prefix.txt",
+        "items/suffix.txt",        "monsters/Guelf.txt", "monsters/Bosses.txt", "quests/Guelf.txt",
+        "towns/towns.txt",         "art/splash.txt",    "art/animations/24.txt", "scripts/enemy_ai.lua",
+        "dungeons/Guelf.txt"};
+    ContentCopy content;
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        for (const std::string& text : {binary, hugeLine}) {
+            content.write(file, text);
+            std::ostringstream out;
+            EXPECT_EQ(DataChecker::report(content.check(), out), 1);
+        }
+        content.write(file, std::string("\0\0\0:\0_\nName: \0\n", 15));
+        EXPECT_NO_THROW(content.check());
+        // A directory where the file should be.
+        fs::remove(content.data() / file);
+        fs::create_directories(content.data() / file);
+        const auto problems = content.check();
+        EXPECT_TRUE(mentions(problems, file, 0, "is not a file")) << describe(problems);
+        content.restore(file);
+    }
+    EXPECT_TRUE(content.check().empty()) << "the copy is whole again";
+    // Whole folders gone, or a file where a folder should be.
+    for (const char* folder : {"items", "monsters", "art", "spells", "scripts"}) fs::remove_all(content.data() / folder);
+    fs::remove_all(content.data() / "quests");
+    content.write("quests", "not a folder");
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "items/boots.txt", 0, "missing"));
+    EXPECT_TRUE(mentions(problems, "art/introstatic.txt", 0, "missing"));
+    EXPECT_TRUE(mentions(problems, "quests/Guelf.txt", 0, "missing")) << describe(problems);
+}
+
+TEST(BrokenContent, RunawayScriptsAndUnnameablePlanetsAreReportedByTheCommandItself) {
+    ContentCopy content;
+    content.write("scripts/enemy_ai.lua", "function MonsterAI() end\nwhile true do end\n");
+    auto planets = content.lines("planets/Planet List.txt");
+    planets.back() = "Last Chance Depot," + std::string(300, 'X');
+    planets.push_back("Ring,Guelf/../../elsewhere");
+    content.writeLines("planets/Planet List.txt", planets);
+
+    const fs::path output = content.data().parent_path() / "report.txt";
+    const std::string command = std::string("'") + ORVANTIS_BINARY + "' --check-data --data '" +
+                                content.data().string() + "' > '" + output.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "the check died";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream in(output);
+    const std::string report(std::istreambuf_iterator<char>(in), {});
+    EXPECT_NE(report.find("planets/Planet List.txt:11: planet name: a name of 300 bytes is too long"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("planets/Planet List.txt:12: planet name: a name with a slash"), std::string::npos);
+    EXPECT_NE(report.find("scripts/enemy_ai.lua: does not load"), std::string::npos);
+    EXPECT_NE(report.find("still running after"), std::string::npos) << report;
+}
+
+}  // namespace
+}  // namespace orv
