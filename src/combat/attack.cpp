@@ -7,6 +7,7 @@
 #include "core/dice.h"
 #include "app/game.h"
 #include "combat/battle.h"
+#include "data/record.h"
 #include "items/item.h"
 
 namespace orv {
@@ -59,6 +60,37 @@ Resistance resistanceFor(const std::string& element, bool& known) {
 
 void keepWithinMax(Protagonist& who) {
     if (who.effective[HP] > who.effective[MaxHP]) who.effective[HP] = who.effective[MaxHP];
+}
+
+// Reads the three records a script handed back (monster on top, then the
+// sidekick's, then the player's) into the combatants; when any of them is not
+// a record the battle can use, nobody is changed and the reason is traced for
+// the script's writer.
+void takeScriptRecords(LuaScript& script, const char* function, Monster& monster, Protagonist& sidekick,
+                       Protagonist& player) {
+    const std::string monsterRecord = script.popString();
+    const std::string sidekickRecord = script.popString();
+    const std::string playerRecord = script.popString();
+    script.clearStack();
+    const std::pair<const char*, std::string> problems[] = {
+        {"the monster's", recordProblem(monsterRecord, kMonsterRecord)},
+        {"the sidekick's", recordProblem(sidekickRecord, kProtagonistRecord)},
+        {"the player's", recordProblem(playerRecord, kProtagonistRecord)},
+    };
+    for (const auto& [whose, problem] : problems) {
+        if (problem.empty()) continue;
+        trace(std::string(function) + " returned " + whose + " record, but " + problem + "; nothing was changed");
+        return;
+    }
+    monster.fromRecord(monsterRecord);
+    sidekick.fromRecord(sidekickRecord);
+    player.fromRecord(playerRecord);
+}
+
+// The number MonsterAI returns first, as a whole number (0 when a script
+// hands back something no whole number can hold).
+int wholeResult(float number) {
+    return std::isfinite(number) && std::fabs(number) < 1e9f ? static_cast<int>(number) : 0;
 }
 
 }  // namespace
@@ -224,18 +256,8 @@ int Battle::runMonsterAI() {
         redraw();
         return kNoScript;  // traced; nobody is touched by a broken script
     }
-    const int result = static_cast<int>(aiScript_.popNumber());
-    const std::string monsterRecord = aiScript_.popString();
-    const std::string sidekickRecord = aiScript_.popString();
-    const std::string playerRecord = aiScript_.popString();
-    aiScript_.clearStack();
-    if (looksLikeRecord(monsterRecord, 18) && looksLikeRecord(sidekickRecord, 32) && looksLikeRecord(playerRecord, 32)) {
-        monster_->fromRecord(monsterRecord);
-        g.sidekick.fromRecord(sidekickRecord);
-        g.player.fromRecord(playerRecord);
-    } else {
-        trace("MonsterAI returned something that is not three records; nothing was changed");
-    }
+    const int result = wholeResult(aiScript_.popNumber());
+    takeScriptRecords(aiScript_, "MonsterAI", *monster_, g.sidekick, g.player);
     redraw();
     return result;
 }
@@ -250,24 +272,15 @@ void Battle::castSpell(const Spell& spell, int caster) {
         spellScript_.pushString(monster_->toRecord());
         spellScript_.pushString(spell.toRecord());
         spellScript_.pushNumber(caster);
-        if (spellScript_.call(5, 3)) {
-            const std::string monsterRecord = spellScript_.popString();
-            const std::string sidekickRecord = spellScript_.popString();
-            const std::string playerRecord = spellScript_.popString();
-            spellScript_.clearStack();
-            if (looksLikeRecord(monsterRecord, 18) && looksLikeRecord(sidekickRecord, 32) &&
-                looksLikeRecord(playerRecord, 32)) {
-                monster_->fromRecord(monsterRecord);
-                g.sidekick.fromRecord(sidekickRecord);
-                g.player.fromRecord(playerRecord);
-            } else {
-                trace("SpellCast returned something that is not three records; nothing was changed");
-            }
-        }
+        if (spellScript_.call(5, 3)) takeScriptRecords(spellScript_, "SpellCast", *monster_, g.sidekick, g.player);
         if (caster == kPlayer) scriptedCastByPlayer_ = true;
         turnHeaderShown_ = false;
     }
     redraw();
+    // The party's hit points before the spell's own effect, so its narration
+    // can tell what it really did.
+    const float playerBefore = g.player.effective[HP];
+    const float sidekickBefore = g.sidekick.effective[HP];
     who.effective[MP] -= spell.mpCost;
     const float power = spell.power * who.effective[Magic];
     bool knownElement = false;
@@ -290,6 +303,13 @@ void Battle::castSpell(const Spell& spell, int caster) {
         who.effective[HP] -= power;
         keepWithinMax(who);
     }
+    lastCastChanges_.clear();
+    const bool byPlayer = caster == kPlayer;
+    const bool touchesPlayer = byPlayer && (spell.target == "YOU" || spell.target == "PARTY");
+    const bool touchesSidekick = (spell.target == "ALLY" && knownElement) || spell.target == "PARTY" ||
+                                 (!byPlayer && spell.target == "YOU");
+    if (touchesPlayer) lastCastChanges_.push_back({true, g.player.effective[HP] - playerBefore});
+    if (touchesSidekick) lastCastChanges_.push_back({false, g.sidekick.effective[HP] - sidekickBefore});
 }
 
 }  // namespace orv

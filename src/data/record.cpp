@@ -1,7 +1,9 @@
 // Writing and reading tagged records.
 #include "data/record.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/text.h"
@@ -14,7 +16,9 @@ RecordWriter& RecordWriter::number(const std::string& name, float value) {
 }
 
 RecordWriter& RecordWriter::text(const std::string& name, const std::string& value) {
-    record_ += "|STR|" + name + "|" + value + "|";
+    std::string safe = value;
+    std::replace(safe.begin(), safe.end(), '|', '/');
+    record_ += "|STR|" + name + "|" + safe + "|";
     return *this;
 }
 
@@ -33,6 +37,25 @@ std::string nextField(std::string& record) {
 
 void readFloat(std::string& record, float& out) {
     out = static_cast<float>(std::atof(nextField(record).c_str()));
+}
+
+std::string recordProblem(const std::string& record, const RecordShape& shape) {
+    const auto bars = static_cast<std::size_t>(std::count(record.begin(), record.end(), '|'));
+    if (record.empty() || record.front() != '|' || record.back() != '|' || bars != 4 * shape.fields)
+        return "it is not a record of " + toText(static_cast<long>(shape.fields)) + " fields";
+    std::string rest = record;
+    for (std::size_t field = 0; field < shape.numbers; ++field) {
+        // Read exactly as readFloat reads it, so what is checked is what
+        // the combatant would receive.
+        const std::string text = nextField(rest);
+        const double value = std::atof(text.c_str());
+        const double largest = field == shape.levelField ? kHighestRecordLevel : kLargestRecordNumber;
+        const double smallest = field == shape.levelField ? 0 : -kLargestRecordNumber;
+        if (!std::isfinite(value) || value > largest || value < smallest)
+            return "field " + toText(static_cast<long>(field + 1)) + " holds \"" + text.substr(0, 40) +
+                   "\", which no statistic can be";
+    }
+    return "";
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Tagged records and the keyed data-file reader.
 #include <gtest/gtest.h>
 
+#include "combat/monster.h"
 #include "data/record.h"
 #include "data/simple_file.h"
 #include "data/spell.h"
@@ -136,6 +137,54 @@ TEST(Spell, ReadsItsRecordFromTheFirstOccurrenceOfItsName) {
     EXPECT_EQ(mend.target, "ALLY");
     Spell lost("Nowhere");
     EXPECT_FALSE(lost.found);
+}
+
+TEST(Record, ABarInATextCannotSplitTheRecord) {
+    TestWorld w;
+    Player& player = w.game.player;
+    player.name = "Zed|NUM|lv|99";
+    const std::string record = player.toRecord();
+    EXPECT_EQ(countBars(record), 4 * 32);
+    EXPECT_NE(record.find("|STR|name|Zed/NUM/lv/99|"), std::string::npos);
+    EXPECT_EQ(recordProblem(record, kProtagonistRecord), "");
+}
+
+TEST(Record, OnlyRecordsWithSaneNumbersCanBeRead) {
+    TestWorld w;
+    Player& player = w.game.player;
+    player.stats[Level] = 7;
+    const std::string good = player.toRecord();
+    EXPECT_EQ(recordProblem(good, kProtagonistRecord), "");
+    EXPECT_NE(recordProblem(good, kMonsterRecord), "");  // the wrong number of fields
+    EXPECT_NE(recordProblem("", kProtagonistRecord), "");
+    EXPECT_NE(recordProblem(good.substr(1), kProtagonistRecord), "");
+
+    // Field 9 is the level, counted by position as the reader counts.
+    auto withField = [&](std::size_t index, const std::string& value) {
+        std::string rest = good, rebuilt;
+        for (std::size_t field = 0; field < 32; ++field) {
+            const std::size_t afterValue = rest.find('|', rest.find('|', rest.find('|', 1) + 1) + 1);
+            std::string piece = rest.substr(0, afterValue + 1);
+            if (field == index) piece = piece.substr(0, piece.rfind('|', piece.size() - 2) + 1) + value + "|";
+            rebuilt += piece;
+            rest.erase(0, afterValue + 1);
+        }
+        return rebuilt;
+    };
+    for (const char* bad : {"nan", "-nan", "inf", "-infinity", "1e30", "-2e7", "0x1p100"})
+        EXPECT_NE(recordProblem(withField(0, bad), kProtagonistRecord), "") << bad;
+    for (const char* badLevel : {"-1", "-1e38", "1001", "1e9"})
+        EXPECT_NE(recordProblem(withField(8, badLevel), kProtagonistRecord), "") << badLevel;
+    for (const char* fine : {"9999999", "-9999999", "0.001", "abc", ""})
+        EXPECT_EQ(recordProblem(withField(0, fine), kProtagonistRecord), "") << fine;
+    EXPECT_EQ(recordProblem(withField(8, "1000"), kProtagonistRecord), "");
+    // A monster's level sits fifth; its texts are not numbers at all.
+    Monster monster;
+    monster.name = "inf";
+    monster.monsterType = "nan";
+    EXPECT_EQ(recordProblem(monster.toRecord(), kMonsterRecord), "");
+    monster.stats[Level] = -3;
+    EXPECT_NE(recordProblem(monster.toRecord(), kMonsterRecord), "");
 }
 
 }  // namespace
