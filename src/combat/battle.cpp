@@ -92,7 +92,9 @@ void Battle::Update(const std::string& command) {
     } else if (spellMenuOpen_) {
         spellListInput(command);
         if (!spellChosen_) return;
-        describeAction("player", false, nullptr, false, false, spellDamage_, &lastEnemySpell_);
+        // Told as the spell that was chosen: the last spell thrown at the
+        // monster may be another one altogether.
+        describeAction("player", false, nullptr, false, false, spellDamage_, &recastSpell_);
         if (monster_->stats[HP] <= 0) {
             monster_->stats[HP] = 0;
             battleOn_ = false;

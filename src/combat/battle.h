@@ -75,6 +75,11 @@ private:
         StatBlock stats;
         ResistanceBlock resistances;
     };
+    // What a spell's own effect did to one of the party's hit points.
+    struct HealthChange {
+        bool player;
+        float amount;
+    };
 
     // Commands.
     void fight(const std::string& command);
@@ -98,6 +103,7 @@ private:
     std::string composeHit(const std::string& actor, const Item* weapon, bool critical, bool fumble, float damage);
     std::string composeMiss(const std::string& actor, const Item* weapon);
     std::string composeMonsterHit(bool critical, bool fumble, float damage);
+    std::string composeSpell(bool firstPerson, const Spell& spell, float damage);
     void showTurnHeader();
     void announceOutcome();
     void announcePlayerFall();
@@ -120,6 +126,9 @@ private:
     Spell lastEnemySpell_;
     float spellDamage_ = 0;
     Spell recastSpell_;
+    // The party's hit point changes of the last cast, told after a spell that
+    // is not thrown at the monster.
+    std::vector<HealthChange> lastCastChanges_;
     bool turnHeaderShown_ = true;
     Snapshot sidekickSnapshot_;
     Snapshot playerSnapshot_;

@@ -10,6 +10,7 @@
 #include "core/colors.h"
 #include "core/text.h"
 #include "items/item.h"
+#include "items/stat_rows.h"
 #include "screens/character_sheet.h"
 
 namespace orv {
@@ -21,14 +22,11 @@ constexpr std::size_t kLeftColumns = 38;
 constexpr std::size_t kSpellRows = 19;
 const char* const kGroupElements[] = {"Fire", "Ice", "Dark", "Light", "Normal"};
 constexpr std::size_t kSpellColumnWidths[] = {16, 13, 13, 13, 15};
+// A spell's number ("12.") or the indent of its name's further lines.
+constexpr std::size_t kSpellIndent = 3;
 
 std::string cutOrPad(std::string text, std::size_t width) {
     text.resize(width, ' ');
-    return text;
-}
-
-std::string padDisplay(std::string text, std::size_t width) {
-    while (displayLength(text) < width) text += ' ';
     return text;
 }
 
@@ -126,10 +124,9 @@ void Battle::drawBattleScreen() {
     for (std::size_t row = 0; row < rows; ++row) {
         std::string left = cutOrPad(row < monsterCells.size() ? monsterCells[row] : "", kMonsterColumn);
         if (sidekick.effective[HP] > 0) left += "  " + (row < sidekickCells.size() ? sidekickCells[row] : "");
-        left = cutOrPad(left, kLeftColumns);
-        const std::size_t codes = left.size() - displayLength(left);
-        left += std::string(codes, ' ');
-        table += left + "||" + (row < playerCells.size() ? playerCells[row] : "") + "\n";
+        // The left columns always end in a blank before the divider, however
+        // long the sidekick's numbers grow ("107.9/107.9").
+        table += fitColumn(left, kLeftColumns) + "||" + (row < playerCells.size() ? playerCells[row] : "") + "\n";
     }
     Screen& screen = g.screen;
     screen.addArtLine(table);
@@ -153,10 +150,12 @@ void Battle::drawSpellList() {
     screen.addArtLine(" ===============||=============||=============||=============||===============\n");
 
     // Each column: its spells numbered through all groups, names broken on
-    // blanks, a blank line after each spell.
+    // blanks (and a word too long for the column broken where it must), a
+    // blank line after each spell.
     std::vector<std::vector<std::string>> columns(5);
     int number = 0;
     for (std::size_t group = 0; group < 5; ++group) {
+        const std::size_t room = kSpellColumnWidths[group] - 1 - kSpellIndent;
         for (const Spell& spell : g.player.spells) {
             if (spell.element != kGroupElements[group]) continue;
             ++number;
@@ -164,9 +163,11 @@ void Battle::drawSpellList() {
             std::string word;
             bool first = true;
             while (words >> word) {
-                std::string line = first ? (number < 10 ? " " : "") + toText(number) + "." : "   ";
-                columns[group].push_back(line + elementColor(spell.element) + word + colorWhite);
-                first = false;
+                for (std::size_t at = 0; at < word.size(); at += room) {
+                    std::string line = first ? (number < 10 ? " " : "") + toText(number) + "." : "   ";
+                    columns[group].push_back(line + elementColor(spell.element) + word.substr(at, room) + colorWhite);
+                    first = false;
+                }
             }
             columns[group].push_back("");
         }
@@ -175,7 +176,7 @@ void Battle::drawSpellList() {
         std::string line;
         for (std::size_t group = 0; group < 5; ++group) {
             const std::string cell = row < columns[group].size() ? columns[group][row] : "";
-            line += padDisplay(cell, kSpellColumnWidths[group]);
+            line += fitColumn(cell, kSpellColumnWidths[group]);
             if (group < 4) line += "||";
         }
         screen.addArtLine(line);

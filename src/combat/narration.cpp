@@ -218,6 +218,38 @@ std::string Battle::composeMonsterHit(bool critical, bool fumble, float damage) 
     return text + damageLine(damage);
 }
 
+std::string Battle::composeSpell(bool firstPerson, const Spell& spell, float damage) {
+    Game& g = game();
+    g.audio.playEffect("spell.wav");
+    const char* verb = oneInEleven(firstPerson ? kSpellVerbPlayer : kSpellVerbOthers);
+    const char* leadIn = oneInEleven(firstPerson ? kLeadInPlayer : kLeadInOthers);
+    const char* adverb = oneInEleven(kSpellAdverb);
+    std::string text = " " + colorWhite + leadIn + adverb + verb + colorWhite + " " + elementColor(spell.element) +
+                       spell.name + colorWhite;
+    if (spell.target == "ENEMY")
+        return text + " at the " + magenta(monster_->name) + "." + "\n " + colorGreen + toText(damage) + colorWhite +
+               " Damage Inflicted!";
+
+    // A spell on the party is told by whom it reached and what it did to
+    // their hit points.
+    const std::string sidekickName = yellow(g.sidekick.name);
+    if (spell.target == "YOU") text += firstPerson ? " on yourself" : " on himself";
+    else if (spell.target == "ALLY") text += firstPerson ? " on " + sidekickName : " on himself";
+    else if (spell.target == "PARTY") text += " on the party";
+    text += ".\n";
+    if (lastCastChanges_.empty()) return text + " Nothing happens.";
+    for (const HealthChange& change : lastCastChanges_) {
+        const std::string whom = change.player ? "you" : sidekickName;
+        if (change.amount > 0)
+            text += " " + colorGreen + toText(change.amount) + colorWhite + " HP restored to " + whom + "!";
+        else if (change.amount < 0)
+            text += " " + colorRed + toText(-change.amount) + colorWhite + " damage dealt to " + whom + "!";
+        else
+            text += " No effect on " + whom + ".";
+    }
+    return text;
+}
+
 std::string Battle::composeMiss(const std::string& actor, const Item* weapon) {
     Game& g = game();
     g.audio.playEffect("miss.wav");
@@ -251,13 +283,7 @@ void Battle::describeAction(const std::string& actor, bool hit, const Item* weap
     else text = "The " + magenta(monster_->name);
 
     if (spell) {
-        g.audio.playEffect("spell.wav");
-        const char* verb = oneInEleven(player ? kSpellVerbPlayer : kSpellVerbOthers);
-        const char* leadIn = oneInEleven(player ? kLeadInPlayer : kLeadInOthers);
-        const char* adverb = oneInEleven(kSpellAdverb);
-        text += " " + colorWhite + leadIn + adverb + verb + colorWhite + " " + elementColor(spell->element) +
-                spell->name + colorWhite + " at the " + magenta(monster_->name) + "." + "\n " + colorGreen +
-                toText(damage) + colorWhite + " Damage Inflicted!";
+        text += composeSpell(player, *spell, damage);
     } else if (!hit) {
         text += composeMiss(actor, weapon);
     } else if (actor == "monster") {

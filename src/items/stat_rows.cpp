@@ -50,12 +50,22 @@ std::string wholeNumber(float value) {
     return text;
 }
 
-std::string padTo(std::string text, std::size_t width) {
-    while (displayLength(text) < width) text += ' ';
-    return text;
-}
-
 }  // namespace
+
+std::string fitColumn(const std::string& text, std::size_t width) {
+    if (width == 0) return "";
+    std::string fitted;
+    std::size_t cells = 0;
+    for (char c : text) {
+        // Colour codes past the cut are kept, so a cut value's colour still
+        // ends where it was meant to.
+        const bool takesCell = !isColorCode(static_cast<unsigned char>(c));
+        if (takesCell && cells == width - 1) continue;
+        cells += takesCell;
+        fitted += c;
+    }
+    return fitted + std::string(width - cells, ' ');
+}
 
 const std::string& changeColor(float change) {
     if (change > 0) return colorGreen;
@@ -68,6 +78,7 @@ std::string statRow(int row, const Entity& who, const StatBlock& stats, const Re
                      std::size_t width) {
     const RowKind kind = rowKind(row);
     std::string text = kind.label;
+    std::string value;
     switch (kind.what) {
         case RowKind::Name:
             if (subject == RowSubject::Protagonist) {
@@ -77,18 +88,23 @@ std::string statRow(int row, const Entity& who, const StatBlock& stats, const Re
             break;
         case RowKind::Stat: {
             const float change = kind.index == Level ? 0.0f : changes[kind.index];
-            text += " " + changeColor(change) + wholeNumber(stats[kind.index]) + colorWhite;
+            value = changeColor(change) + wholeNumber(stats[kind.index]) + colorWhite;
             break;
         }
         case RowKind::Resist: {
-            const float value = resistances[kind.index];
-            const float shown = subject == RowSubject::Protagonist ? (1 - value) * 100 : -value * 100;
-            text += " " + changeColor(-resistanceChanges[kind.index]) + wholeNumber(shown) + colorWhite;
+            const float resistance = resistances[kind.index];
+            const float shown = subject == RowSubject::Protagonist ? (1 - resistance) * 100 : -resistance * 100;
+            value = changeColor(-resistanceChanges[kind.index]) + wholeNumber(shown) + colorWhite;
             break;
         }
         case RowKind::None: break;
     }
-    return padTo(text, width);
+    if (width == 0) return value.empty() ? text : text + " " + value;
+    if (value.empty()) return fitColumn(text, width);
+    // A long value first gives up the blank after the colon, and is cut
+    // only when even that is not enough.
+    const bool roomForBlank = displayLength(text) + 1 + displayLength(value) < width;
+    return fitColumn(text + (roomForBlank ? " " : "") + value, width);
 }
 
 }  // namespace orv

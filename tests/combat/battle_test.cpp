@@ -5,12 +5,14 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "core/dice.h"
 #include "combat/battle.h"
 #include "combat/combat_content.h"
 #include "combat/lua_script.h"
 #include "core/colors.h"
+#include "core/text.h"
 #include "items/item.h"
 #include "screens/creator.h"
 #include "support/test_root.h"
@@ -339,6 +341,129 @@ TEST(BattleScreen, SpellListNumbersByElementAndChecksMana) {
     EXPECT_EQ(fight.g.sidekick.battleMode, "ice magic");
     fight.type("0");
     EXPECT_FALSE(fight.battle->ordersMenuOpen());
+}
+
+// Every row of `table` has its dividers at `columns` (counted in cells) with
+// a blank before each.
+void expectDividersAt(const std::string& table, std::initializer_list<std::size_t> columns) {
+    std::istringstream rows(table);
+    std::string row;
+    int count = 0;
+    while (std::getline(rows, row)) {
+        if (row.find("||") == std::string::npos || row.rfind(" ==", 0) == 0) continue;  // not the ruler
+        ++count;
+        std::size_t from = 0;
+        for (std::size_t column : columns) {
+            const std::size_t bar = row.find("||", from);
+            ASSERT_NE(bar, std::string::npos) << row;
+            EXPECT_EQ(displayLength(row.substr(0, bar)), column) << row;
+            EXPECT_EQ(row[bar - 1], ' ') << row;
+            from = bar + 2;
+        }
+    }
+    EXPECT_GT(count, 0);
+}
+
+TEST(BattleScreen, NoValueRunsIntoAColumnDivider) {
+    Fight fight;
+    fight.g.sidekick.effective[HP] = fight.g.sidekick.effective[MaxHP] = 107.9f;
+    fight.g.sidekick.effective[MP] = fight.g.sidekick.effective[MaxMP] = 1234.5f;
+    fight.g.sidekick.name = "Bartholomewz";
+    fight.open(plainMonster(1));
+    fight.g.screen.clearFrame();
+    fight.root.drawCurrent();
+    ASSERT_FALSE(fight.g.screen.artLines().empty());
+    expectDividersAt(fight.g.screen.artLines()[0], {38});
+    EXPECT_NE(fight.g.screen.artLines()[0].find("HP  : 107.9/107. ||"), std::string::npos);
+
+    // A knocked-out sidekick leaves the same widths.
+    fight.g.sidekick.effective[HP] = 0;
+    fight.g.screen.clearFrame();
+    fight.root.drawCurrent();
+    expectDividersAt(fight.g.screen.artLines()[0], {38});
+
+    // The spell list: a word too long for its column is broken, not pushed
+    // into the next one.
+    fight.content.dir.write("spells/spells.txt", test::spellRecord("Fireball", 1, 1.0f, 5, "Fire", "ENEMY") +
+                                                     test::spellRecord("Hyperthermoclastic Blast", 1, 1.0f, 5, "Fire",
+                                                                       "ENEMY") +
+                                                     test::spellRecord("Icicle", 1, 1.0f, 5, "Ice", "ENEMY"));
+    fight.g.player.spells.clear();
+    fight.g.player.learnSpell(Spell("Hyperthermoclastic Blast"));
+    fight.g.player.learnSpell(Spell("Icicle"));
+    fight.type("0");
+    fight.g.screen.clearFrame();
+    fight.root.drawCurrent();
+    std::string list;
+    for (const std::string& line : fight.g.screen.artLines()) {
+        list += line;
+        if (list.back() != '\n') list += '\n';  // full-width lines carry no newline
+    }
+    expectDividersAt(list, {16, 31, 46, 61});
+    EXPECT_NE(list.find(" 1." + colorRed + "Hyperthermoc" + colorWhite), std::string::npos);
+    EXPECT_NE(list.find("   " + colorRed + "lastic" + colorWhite), std::string::npos);
+}
+
+// Casts spell `number` of the list with the sidekick out of the fight and
+// the monster taking a quiet scripted turn, so the cast's sentence is the
+// last thing in the log.
+std::string narrationOfListCast(Fight& fight, const std::string& number) {
+    fight.g.sidekick.effective[HP] = 0;
+    fight.type("0");
+    // Two target parts, three words for the sentence, then the monster's
+    // choice of its script (which does nothing for a monster of type None).
+    seedDice(findSeed([] {
+        for (int i = 0; i < 5; ++i) rollDice();
+        return rollDice() % 100 <= 50;
+    }));
+    fight.type(number);
+    std::string told = fight.g.screen.messages().empty() ? "" : fight.g.screen.messages()[0];
+    std::replace(told.begin(), told.end(), '\n', ' ');
+    return told;
+}
+
+TEST(SpellNarration, ASpellFromTheListIsToldAsTheSpellCastWithWhatItDid) {
+    Fight fight;
+    fight.g.player.spells.clear();
+    fight.g.player.learnSpell(Spell("Frostbite"));
+    fight.g.player.learnSpell(Spell("Lesser Healing"));
+    fight.g.player.effective[Magic] = 30;
+    fight.g.player.effective[MP] = 50;
+    fight.open(plainMonster(1));
+    fight.g.player.effective[HP] = 10;
+
+    // Ice comes before Light: 1 Frostbite, 2 Lesser Healing (2 x magic 30).
+    const std::string healing = narrationOfListCast(fight, "2");
+    EXPECT_EQ(fight.g.player.effective[HP], 70.0f);
+    EXPECT_NE(healing.find("Lesser Healing" + colorWhite + " on yourself."), std::string::npos) << healing;
+    EXPECT_NE(healing.find("60" + colorWhite + " HP restored to you!"), std::string::npos) << healing;
+    EXPECT_EQ(healing.find("Fireball"), std::string::npos) << healing;
+    EXPECT_EQ(healing.find("Damage Inflicted"), std::string::npos) << healing;
+
+    // A spell thrown at the monster still tells the damage it really did.
+    Monster& monster = *fight.battle->monster();
+    const float before = monster.stats[HP];
+    const std::string frost = narrationOfListCast(fight, "1");
+    const float dealt = before - monster.stats[HP];
+    EXPECT_GT(dealt, 0.0f);
+    EXPECT_NE(frost.find("Frostbite" + colorWhite + " at the "), std::string::npos) << frost;
+    EXPECT_NE(frost.find(toText(dealt) + colorWhite + " Damage Inflicted!"), std::string::npos) << frost;
+
+    // The sidekick's own healing names whom it reached (seen in the frames
+    // typed out: its turn ends by opening the next round's log).
+    fight.g.sidekick.effective[HP] = 5;
+    fight.g.sidekick.effective[Magic] = 10;
+    const Spell heal("Lesser Healing");
+    fight.battle->castSpell(heal, Battle::kSidekick);
+    std::ostringstream frames;
+    fight.world.console.printFramesTo(&frames, HeadlessConsole::FrameOutput::Every);
+    fight.battle->describeAction("sidekick", false, nullptr, false, false, 0, &heal);
+    fight.world.console.printFramesTo(nullptr, HeadlessConsole::FrameOutput::None);
+    EXPECT_NE(frames.str().find("himself."), std::string::npos);
+    EXPECT_NE(frames.str().find("restored"), std::string::npos);
+    EXPECT_NE(frames.str().find("Bob!"), std::string::npos);
+    EXPECT_EQ(frames.str().find("Fireball"), std::string::npos);
+    EXPECT_EQ(fight.g.sidekick.effective[HP], 25.0f);
 }
 
 }  // namespace
