@@ -1,6 +1,8 @@
 // Level-up increments.
 #include "data/level_up.h"
 
+#include <cmath>
+
 namespace orv {
 
 namespace {
@@ -69,6 +71,20 @@ StatBlock sidekickLevelIncrements(const std::string& type) {
     up[MaxHP] += 10;
     up[MaxMP] += 5;
     return up;
+}
+
+bool levelUpDue(float level, float experience) {
+    if (!std::isfinite(level) || !std::isfinite(experience) || level < 0) return false;
+    return experience - (level + 1) * 10000.0f >= 0 && level < kLevelCap;
+}
+
+int levelsGained(float level, float experience) {
+    // From a level of 0 or more, each step adds one and the cap stops it
+    // within kLevelCap steps; levelUpDue refuses everything else.
+    int gained = 0;
+    while (gained < static_cast<int>(kLevelCap) && levelUpDue(level + static_cast<float>(gained), experience))
+        ++gained;
+    return gained;
 }
 
 }  // namespace orv

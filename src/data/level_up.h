@@ -1,5 +1,5 @@
 // What one spent level adds: the player's five choices and the sidekick's
-// growth by class.
+// growth by class; and how many levels a pile of experience is worth.
 #pragma once
 
 #include <string>
@@ -16,5 +16,19 @@ StatBlock playerLevelIncrements(LevelChoice choice);
 // By the sidekick's class ("Fighter", "Mage", "Rogue", "Outlaw"), with the
 // max HP +10 and max MP +5 every class gets.
 StatBlock sidekickLevelIncrements(const std::string& type);
+
+// The highest level experience can bring.
+constexpr float kLevelCap = 100;
+
+// Whether `experience` earns the level after `level`: level L + 1 needs
+// (L + 1) x 10000 in all, and nothing is earned past the cap. A level or
+// experience that is no real number (broken by a script or a file) earns
+// nothing.
+bool levelUpDue(float level, float experience);
+// How many levels, spent one at a time, `experience` brings a hero of
+// `level`. Never more than the cap allows, however the numbers were broken:
+// a level so large or so negative that adding one no longer changes it
+// must not keep the count going for ever.
+int levelsGained(float level, float experience);
 
 }  // namespace orv
