@@ -59,8 +59,26 @@ void dropCarriageReturn(std::string& line) {
 
 DataChecker::DataChecker(fs::path contentDirectory) : root_(std::move(contentDirectory)) {}
 
+// Reports quote what the files hold, which may be anything: bytes a
+// terminal would act on are written out, and a runaway quote is cut.
+std::string DataChecker::printable(const std::string& text) {
+    constexpr std::size_t kLongestShown = 400;
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32 && byte < 127) {
+            shown += c;
+        } else {
+            static const char kHex[] = "0123456789abcdef";
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+        }
+        if (shown.size() >= kLongestShown) return shown + "...";
+    }
+    return shown;
+}
+
 void DataChecker::problem(const std::string& file, int line, const std::string& message) {
-    problems_.push_back({file, line, message});
+    problems_.push_back({printable(file), line, printable(message)});
 }
 
 bool DataChecker::fileExists(const std::string& file) const {

@@ -47,6 +47,9 @@ public:
     // Why a planet's name cannot be part of a file name ("monsters\" + name
     // + ".txt"), or nothing when it can.
     static std::optional<std::string> fileNameProblem(const std::string& name);
+    // The text with every byte outside plain ASCII written as \xNN, cut
+    // when it runs long.
+    static std::string printable(const std::string& text);
 
 private:
     void checkPlanetList();

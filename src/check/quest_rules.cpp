@@ -81,6 +81,14 @@ private:
 
     void problem(int line, const std::string& message) { checker_.problem(file_, line, message); }
 
+    static std::string nameOf(const State& state) {
+        return state.number >= 0 ? "state " + toText(state.number) : "the state of line " + toText(state.line);
+    }
+    // A quest whose number cannot be read is named by its line.
+    static std::string nameOf(const Quest& quest) {
+        return quest.number >= 0 ? "quest " + toText(quest.number) : "the quest of line " + toText(quest.line);
+    }
+
     void visit(const std::string& line, int number) {
         const Mark mark = markOf(line);
         if (scene_) {
@@ -125,7 +133,7 @@ private:
             return;
         }
         if (quest_ && !orphanReported_) {
-            problem(number, "this line of quest " + toText(quest_->number) +
+            problem(number, "this line of " + nameOf(*quest_) +
                                 " stands in no state: its BEGIN_STATE is missing, so the readers never see it");
             orphanReported_ = true;
         } else if (!quest_ && !orphanReported_) {
@@ -161,7 +169,7 @@ private:
             return;
         }
         if (state_) {
-            problem(state_->line, "state " + toText(state_->number) + " of quest " + toText(quest_->number) +
+            problem(state_->line, nameOf(*state_) + " of " + nameOf(*quest_) +
                                       " has no END_STATE before the next BEGIN_STATE (line " + toText(number) + ")");
             closeState();
         }
@@ -182,7 +190,7 @@ private:
         state_->number = *digit;
         const auto [earlier, fresh] = quest_->states.emplace(*digit, number);
         if (!fresh)
-            problem(number, "state " + toText(*digit) + " of quest " + toText(quest_->number) +
+            problem(number, "state " + toText(*digit) + " of " + nameOf(*quest_) +
                                 " is written twice (first at line " + toText(earlier->second) + ")");
     }
 
@@ -229,19 +237,20 @@ private:
 
     void closeQuest(const std::string& where, bool closedByEndQuest) {
         if (state_) {
-            problem(state_->line, "state " + toText(state_->number) + " of quest " +
-                                      toText(quest_ ? quest_->number : -1) + " has no END_STATE before " + where);
+            problem(state_->line, nameOf(*state_) + " of " +
+                                      (quest_ ? nameOf(*quest_) : std::string("no quest")) +
+                                      " has no END_STATE before " + where);
             closeState();
         }
         if (!quest_) return;
-        if (!closedByEndQuest) problem(quest_->line, "quest " + toText(quest_->number) + " has no END_QUEST before " + where);
+        if (!closedByEndQuest) problem(quest_->line, nameOf(*quest_) + " has no END_QUEST before " + where);
         if (quest_->number >= 0) checkStateSequence(*quest_);
         quest_.reset();
         orphanReported_ = false;
     }
 
     void checkStateSequence(const Quest& quest) {
-        const std::string name = "quest " + toText(quest.number);
+        const std::string name = nameOf(quest);
         if (quest.states.empty() || quest.states.begin()->first != 1) {
             problem(quest.line, name + " has no state 1: it never starts");
             return;

@@ -236,6 +236,11 @@ TEST(BrokenContent, HostileFilesNeverStopTheCheck) {
             content.write(file, text);
             std::ostringstream out;
             EXPECT_EQ(DataChecker::report(content.check(), out), 1);
+            // What the report quotes never reaches the terminal as raw bytes.
+            for (const char c : out.str()) {
+                const auto byte = static_cast<unsigned char>(c);
+                ASSERT_TRUE(c == '\n' || (byte >= 32 && byte < 127)) << "raw byte " << int(byte) << " in the report";
+            }
         }
         content.write(file, std::string("\0\0\0:\0_\nName: \0\n", 15));
         EXPECT_NO_THROW(content.check());
