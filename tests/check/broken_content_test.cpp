@@ -265,6 +265,11 @@ TEST(BrokenContent, HostileFilesNeverStopTheCheck) {
 TEST(BrokenContent, RunawayScriptsAndUnnameablePlanetsAreReportedByTheCommandItself) {
     ContentCopy content;
     content.write("scripts/enemy_ai.lua", "function MonsterAI() end\nwhile true do end\n");
+    // Checking a script runs its top level; it must not reach the machine.
+    const fs::path victim = content.data() / "victim.txt";
+    content.write("victim.txt", "still here");
+    content.write("scripts/spell_cast.lua",
+                  "os.remove([[" + victim.string() + "]])\nfunction SpellCast() end\nos.exit(0)\n");
     auto planets = content.lines("planets/Planet List.txt");
     planets.back() = "Last Chance Depot," + std::string(300, 'X');
     planets.push_back("Ring,Guelf/../../elsewhere");
@@ -284,6 +289,8 @@ TEST(BrokenContent, RunawayScriptsAndUnnameablePlanetsAreReportedByTheCommandIts
     EXPECT_NE(report.find("planets/Planet List.txt:12: planet name: a name with a slash"), std::string::npos);
     EXPECT_NE(report.find("scripts/enemy_ai.lua: does not load"), std::string::npos);
     EXPECT_NE(report.find("still running after"), std::string::npos) << report;
+    EXPECT_NE(report.find("scripts/spell_cast.lua: does not load"), std::string::npos) << report;
+    EXPECT_TRUE(fs::exists(victim));
 }
 
 }  // namespace
