@@ -9,7 +9,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 build_packages=(g++ cmake make pkg-config libncurses-dev libsdl2-mixer-dev liblua5.1-0-dev)
 play_packages=(timgm6mb-soundfont)          # a small General MIDI sound font for the .mid tracks
-test_packages=(libgtest-dev libbenchmark-dev)
+test_packages=(libgtest-dev libbenchmark-dev timgm6mb-soundfont)  # the font: music draws on the synthesiser in the replay test
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"
