@@ -208,10 +208,15 @@ void Battle::drawVictory() {
         }
         const float level = monster_->stats[Level];
         const float playerLevel = g.player.stats[Level];
-        const int square = static_cast<int>(std::trunc(level * level));
-        const int tenSquares = static_cast<int>(std::trunc(10 * level * level));
+        // A monster of an absurd level (an edited file) pays a purse's worth, not an overflow.
+        auto wholeAmount = [](float amount) {
+            constexpr float kMost = 1e9f;
+            return !(amount > 0) ? 0 : amount >= kMost ? static_cast<int>(kMost) : static_cast<int>(amount);
+        };
+        const int square = wholeAmount(std::trunc(level * level));
+        const int tenSquares = wholeAmount(std::trunc(10 * level * level));
         const int money = (tenSquares > 0 ? rollDice() % tenSquares : 0) + square;
-        g.player.money += money;
+        g.player.changeMoney(money);
         const float experience = victoryExperience(level, playerLevel, monster_->isBoss);
         if (rollDice() % 100 > 40) {
             auto loot = Item::random(static_cast<int>(std::trunc(playerLevel)));

@@ -1,5 +1,6 @@
 // The hero's own data.
 #include "data/player.h"
+#include "data/level_up.h"
 
 #include <algorithm>
 
@@ -65,19 +66,9 @@ void Player::changeMoney(long long amount) {
     money = static_cast<int>(std::clamp<long long>(money + step, -kMoneyLimit, kMoneyLimit));
 }
 
-bool Player::levelUpPending() const {
-    return stats[Experience] - (stats[Level] + 1) * 10000.0f >= 0 && stats[Level] < kMaxLevel;
-}
+bool Player::levelUpPending() const { return levelUpDue(stats[Level], stats[Experience]); }
 
-int Player::countGainedLevels() {
-    int gained = 0;
-    while (levelUpPending()) {
-        stats[Level] += 1;
-        ++gained;
-    }
-    stats[Level] -= static_cast<float>(gained);
-    return gained;
-}
+int Player::countGainedLevels() { return levelsGained(stats[Level], stats[Experience]); }
 
 bool Player::alwaysKnows(const std::string& spellName) const {
     return spellName == "Fireball" || spellName == "Lesser Healing";

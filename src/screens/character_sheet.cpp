@@ -1,6 +1,8 @@
 // Character sheets.
 #include "screens/character_sheet.h"
 
+#include "items/stat_rows.h"
+
 #include "core/colors.h"
 #include "core/text.h"
 #include "data/protagonist.h"
@@ -118,7 +120,7 @@ std::vector<std::string> levelUpSheet(const Protagonist& player, const Protagoni
     const std::vector<SheetLine> right = sheetLines(sidekick);
     std::vector<std::string> sheet = {"", std::string(33, ' ') + colorGreen + "LEVEL UP!" + colorWhite};
     for (std::size_t i = 0; i < left.size(); ++i) {
-        const std::string playerText = padDisplay("   " + left[i].label + left[i].value, 38);
+        const std::string playerText = fitColumn("   " + left[i].label + left[i].value, 38);
         sheet.push_back(playerText + "||  " + right[i].label + right[i].value);
     }
     return sheet;
