@@ -1,38 +1,171 @@
 // libFuzzer target for everything that reads text a player can edit or a
 // script can return: data files through the keyed reader, tagged records,
 // art files, messages and the frame composition, room and quest files laid
-// out as a dungeon, and a town read from its files.
+// out as a dungeon, a town read from its files, the item files, the monster
+// and boss files, the planet list, and the content check run over a small
+// content directory with one of its files replaced by the input.
+//
+// The first byte picks the area (byte % 10); the item and check areas take
+// a second byte to pick the file. Set ORVANTIS_FUZZ_AREA=n to hold every
+// input to area n (for a long run of one area); the executions each area
+// received are printed when the run ends.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "app/game.h"
+#include "check/data_checker.h"
+#include "combat/monster.h"
+#include "core/dice.h"
 #include "data/record.h"
 #include "data/simple_file.h"
 #include "data/spell.h"
+#include "items/item.h"
+#include "items/item_files.h"
 #include "platform/headless_console.h"
 #include "world/map.h"
 #include "world/quest_log.h"
+#include "world/spaceship.h"
 #include "world/town.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+
+constexpr int kAreas = 10;
+const char* const kAreaNames[kAreas] = {"spell file",   "script record", "art file",      "messages",
+                                        "room files",   "town",          "item files",    "monster files",
+                                        "planet list",  "content check"};
+long executions[kAreas] = {};
+
+void writeFile(const fs::path& path, const std::string& content) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void printExecutions() {
+    for (int area = 0; area < kAreas; ++area)
+        if (executions[area] > 0) std::fprintf(stderr, "area %d (%s): %ld executions\n", area, kAreaNames[area], executions[area]);
+}
+
+// A small content directory for the check: one planet, short files. It
+// need not be clean; the check must only come through it whole.
+const char* const kCheckFiles[][2] = {
+    {"planets/Planet List.txt", "Customs Bastion,Guelf\n"},
+    {"spells/spells.txt",
+     "SPELL_BEGIN\nName: Fireball\nDescription: hot\n Level: 1\nPower: 2\nMP Cost: 20\nBattle Only: No\n"
+     "Element: Fire\nTarget: ENEMY\nScript: None\n"},
+    {"items/swords.txt", "_Name: Stick\nLevel: 1\nDescription: a stick\nAttack: 2\n"
+                         "_Name: Long Stick\nLevel: 120\nDescription: longer\nAttack: 90\n"},
+    {"items/prefix.txt", "_Name: Sooty\nLevel: 1\nElement: fire\n_Name: Frosty\nLevel: 1\nElement: ice\n"},
+    {"items/suffix.txt", "_Name: of Might\nLevel: 1\nKind: Attack\n_Name: of Walls\nLevel: 1\nKind: Defense\n"},
+    {"monsters/Guelf.txt",
+     "MONSTER_BEGIN\nName: Bog Clerk\nType: None\nPlanet: Guelf\nDescription: d\nFire: 100\nIce: 100\n"
+     "Light: 150\nDark: 50\nEther: 100\nSpeed: 12\nAttack: 6\nMagic: 4\nLowDef: 9\nMidDef: 9\nHighDef: 9\n"
+     "Lower: shoes\nMiddle: coat\nUpper: visor\nWeapon: stamp\nWeaponType: staff\n"},
+    {"monsters/Bosses.txt",
+     "MONSTER_BEGIN\nName: Queen\nType: None\nPlanet: Guelf\nDescription: d\nFire: 100\nIce: 100\n"
+     "Light: 100\nDark: 100\nEther: 100\nSpeed: 12\nAttack: 6\nMagic: 4\nLowDef: 9\nMidDef: 9\nHighDef: 9\n"
+     "Lower: legs\nMiddle: body\nUpper: head\nWeapon: teeth\nWeaponType: claw\n"},
+    {"quests/Guelf.txt",
+     "ROOM_BEGIN\nNAME:Vault\nDESC:A vault.\nQUEST_ITEM_MENU_OPTION:Open\nROOM_END\nBEGIN_QUEST:1\n"
+     "BEGIN_STATE:1\nLOCATION_NAME:Vault\nBEGIN_QUEST_ROOM:1\nQUEST_ROOM_MAP:vault.txt\n"
+     "QUEST_ROOM_BOSS_BATTLE:Queen\nQUEST_ROOM_GET_MONEY:300\nEND_QUEST_ROOM\nEND_STATE:\nEND_QUEST:\n"},
+    {"dungeons/Guelf.txt", "ROOM_BEGIN\nNAME:Gate\nDESC:A gate.\nLOOK:a gate\nROOM_END\n"},
+    {"towns/towns.txt", "Guelf\nMAP:guelf.txt\nUNIQUE_N:Archive\nUNIQUE_M:archive.txt\nTOWN_END:\n"},
+    {"art/splash.txt", "  ORVANTIS\n"},
+    {"art/introstatic.txt", "  *  .  *\n"},
+    {"scripts/spell_cast.lua", "SpellEffects = {}\nfunction SpellCast() end\n"},
+    {"scripts/enemy_ai.lua", "MonsterActions = {}\nfunction MonsterAI() end\n"},
+};
+constexpr std::size_t kCheckFileCount = std::size(kCheckFiles);
+
 struct Workspace {
+    fs::path dir;
+    orv::DiskItemFiles diskItems;  // the input changes under the same name every run
     Workspace() {
-        const auto dir = std::filesystem::temp_directory_path() / "orvantis-fuzz";
-        std::filesystem::create_directories(dir / "art");
-        std::filesystem::create_directories(dir / "spells");
-        std::filesystem::create_directories(dir / "dungeons");
-        std::filesystem::create_directories(dir / "quests");
-        std::filesystem::create_directories(dir / "towns");
-        std::filesystem::current_path(dir);
+        // One directory per process, so parallel runs never share files.
+        dir = fs::temp_directory_path() / ("orvantis-fuzz-" + std::to_string(getpid()));
+        for (const char* folder : {"art", "spells", "dungeons", "quests", "towns", "monsters", "planets"})
+            fs::create_directories(dir / folder);
+        fs::copy(fs::path(ORVANTIS_SOURCE_DATA) / "items", dir / "items", fs::copy_options::recursive |
+                                                                              fs::copy_options::overwrite_existing);
+        for (const auto& [file, text] : kCheckFiles) writeFile(dir / "check" / file, text);
+        fs::current_path(dir);
+        orv::setItemFileSource(&diskItems);
+        if (const char* area = std::getenv("ORVANTIS_FUZZ_AREA")) pinnedArea = std::atoi(area) % kAreas;
+        std::atexit(printExecutions);
     }
+    int pinnedArea = -1;
 };
 
-void writeFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+void fuzzItems(std::uint8_t selector, const std::string& text) {
+    // Every item file in turn; the others stay the game's own.
+    const char* const files[] = {"boots.txt", "shields.txt", "headgear.txt", "guns.txt",   "swords.txt", "staffs.txt",
+                                 "hp.txt",    "mp.txt",      "hybrid.txt",   "prefix.txt", "suffix.txt"};
+    const fs::path file = fs::path("items") / files[selector % std::size(files)];
+    const std::string original = readFile(file);
+    writeFile(file, text);
+    orv::seedDice(selector);
+    for (int level : {-3, 1, 5, 40, 130}) {
+        auto item = orv::Item::random(level);
+        item->price = item->shopPrice();
+        orv::Item::random(level, selector % orv::ItemTypeCount);
+    }
+    // A name made of the input's first line, and one the files hold.
+    orv::Item::fromName(text.substr(0, text.find('\n')));
+    orv::Item::fromName("sooty work boots of might");
+    writeFile(file, original);
+}
+
+void fuzzMonsters(std::uint8_t selector, const std::string& text) {
+    const std::size_t half = text.size() / 2;
+    writeFile("monsters/Fuzzland.txt", text.substr(0, half));
+    writeFile("monsters/All Planets.txt", text.substr(half));
+    writeFile("monsters/Bosses.txt", text);
+    orv::seedDice(selector);
+    for (int draw = 0; draw < 13; ++draw) {
+        orv::Monster monster = orv::Monster::random(draw * 7, "Fuzzland");
+        monster.fromRecord(monster.toRecord());
+    }
+    const std::size_t name = text.find("Name: ");
+    const std::string boss = name == std::string::npos ? text : text.substr(name + 6, text.find('\n', name) - name - 6);
+    orv::Monster::boss(boss, 93);
+    orv::Monster::boss("Nobody", 3);
+}
+
+void fuzzPlanetList(orv::Game& game, const std::string& text) {
+    writeFile("planets/Planet List.txt", text);
+    game.player.resetGame();
+    orv::planetIndexOf(text.substr(0, text.find('\n')));
+    orv::planetIndexOf("Guelf");
+    for (auto& planet : game.player.planets) planet.unlocked = true;
+    orv::Spaceship ship(nullptr, "");
+    game.screen.clearFrame();
+    ship.Draw();
+    game.screen.render();
+    orv::destroyChain(ship.subState());
+}
+
+void fuzzCheck(std::uint8_t selector, const std::string& text) {
+    const char* file = kCheckFiles[selector % kCheckFileCount][0];
+    writeFile(fs::path("check") / file, text);
+    std::ostringstream out;
+    orv::DataChecker::report(orv::DataChecker("check").run(), out);
+    writeFile(fs::path("check") / file, kCheckFiles[selector % kCheckFileCount][1]);
 }
 
 }  // namespace
@@ -40,10 +173,13 @@ void writeFile(const std::string& path, const std::string& content) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Workspace workspace;
     if (size == 0) return 0;
+    const int area = workspace.pinnedArea >= 0 ? workspace.pinnedArea : data[0] % kAreas;
+    const std::uint8_t selector = size > 1 ? data[1] : 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    ++executions[area];
     orv::HeadlessConsole console;
     orv::Game game(console);
-    switch (data[0] % 6) {
+    switch (area) {
         case 0: {  // the spell file, read by name and by the learning scan
             writeFile("spells/spells.txt", text);
             orv::Spell spell(text.substr(0, text.find('\n')));
@@ -87,6 +223,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             orv::destroyChain(town.subState());  // a scene the files started
             break;
         }
+        case 6: fuzzItems(selector, text.size() > 1 ? text.substr(1) : ""); break;
+        case 7: fuzzMonsters(selector, text); break;
+        case 8: fuzzPlanetList(game, text); break;
+        case 9: fuzzCheck(selector, text.size() > 1 ? text.substr(1) : ""); break;
         default:  // text shown as messages and options
             game.screen.addMessage(text);
             game.screen.addMenuOption(text);

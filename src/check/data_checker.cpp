@@ -2,6 +2,7 @@
 // spell file and the pictures drawn whole (title, opening story).
 #include "check/data_checker.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
@@ -63,14 +64,16 @@ DataChecker::DataChecker(fs::path contentDirectory) : root_(std::move(contentDir
 // terminal would act on are written out, and a runaway quote is cut.
 std::string DataChecker::printable(const std::string& text) {
     constexpr std::size_t kLongestShown = 400;
+    static const char kHex[] = "0123456789abcdef";
     std::string shown;
+    shown.reserve(std::min(text.size(), kLongestShown) + 8);
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte >= 32 && byte < 127) {
             shown += c;
         } else {
-            static const char kHex[] = "0123456789abcdef";
-            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+            const char escaped[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+            shown.append(escaped, 4);
         }
         if (shown.size() >= kLongestShown) return shown + "...";
     }

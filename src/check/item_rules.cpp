@@ -240,10 +240,11 @@ private:
         const std::streamoff length = static_cast<std::streamoff>(file.content.size());
         HeadlessConsole console;
         Game scratch(console);
+        std::istringstream in(file.content);
         for (std::size_t s = 0; s < words.size(); ++s) {
             const std::streamoff seek = affixSectionOffset(length, suffix, int(s));
             for (int level = kLowestSearchedLevel; level <= kHighestWantedLevel + 10; ++level) {
-                std::istringstream in(file.content);
+                in.clear();
                 in.seekg(seek);
                 float found = static_cast<float>(level);
                 const std::string name = item_scan::findByLevel(in, gamePathOf(file.path), found);
