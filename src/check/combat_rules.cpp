@@ -1,8 +1,6 @@
 // The fight's content: monster files for every destination, the bosses the
 // quests call for, and the two battle scripts with a handler for every spell
 // hook and every monster type.
-#include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <map>
 #include <fstream>
@@ -141,13 +139,7 @@ private:
     void checkQuestBosses(const std::vector<MonsterEntry>& bosses) {
         std::set<std::string> names;
         for (const MonsterEntry& boss : bosses) names.insert(boss.name);
-        std::vector<std::string> files;
-        std::error_code error;
-        fs::directory_iterator entry(checker_.root() / "quests", error), end;
-        for (; !error && entry != end; entry.increment(error))
-            if (entry->path().extension() == ".txt") files.push_back("quests/" + entry->path().filename().string());
-        std::sort(files.begin(), files.end());
-        for (const std::string& file : files) {
+        for (const std::string& file : checker_.textFilesIn("quests")) {
             std::vector<std::string> lines;
             if (!checker_.readLines(file, lines)) continue;
             for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -143,9 +143,18 @@ std::optional<std::string> DataChecker::fileNameProblem(const std::string& name)
     return std::nullopt;
 }
 
+std::vector<std::string> DataChecker::textFilesIn(const std::string& folder) const {
+    std::vector<std::string> files;
+    std::error_code error;
+    fs::directory_iterator entry(root_ / folder, error), end;
+    for (; !error && entry != end; entry.increment(error))
+        if (entry->path().extension() == ".txt") files.push_back(folder + "/" + entry->path().filename().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 std::vector<std::string> DataChecker::listedPlanets() {
     std::vector<std::string> planets;
-    std::string content;
     std::error_code error;
     if (!fs::is_regular_file(root_ / "planets" / "Planet List.txt", error)) return planets;
     std::ifstream in(root_ / "planets" / "Planet List.txt", std::ios::binary);

@@ -37,6 +37,9 @@ public:
     // Whether the file is there as a readable file; never throws, whatever
     // the name.
     bool fileExists(const std::string& file) const;
+    // The ".txt" files of a folder of the content, sorted ("quests/Guelf.txt");
+    // none when the folder is missing or cannot be listed.
+    std::vector<std::string> textFilesIn(const std::string& folder) const;
     // The planets named by the planet list that can also name files (the
     // others are reported at their line of the list).
     std::vector<std::string> listedPlanets();

@@ -3,9 +3,7 @@
 // when the one before it is done, so a quest whose states are not numbered
 // 1, 2, 3 ... without a gap, or whose blocks are not opened and closed where
 // the readers look for it, silently stops and the story with it.
-#include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <map>
 #include <optional>
 
@@ -16,8 +14,6 @@
 namespace orv {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr std::size_t kLineLimit = 999;  // the readers stop at a line this long
 constexpr double kLargestReward = 1'000'000;
@@ -282,15 +278,7 @@ private:
 }  // namespace
 
 void DataChecker::checkQuests() {
-    std::vector<std::string> files;
-    std::error_code error;
-    fs::directory_iterator entry(root() / "quests", error), end;
-    for (; !error && entry != end; entry.increment(error)) {
-        const fs::path& path = entry->path();
-        if (path.extension() == ".txt") files.push_back("quests/" + path.filename().string());
-    }
-    std::sort(files.begin(), files.end());
-    for (const std::string& file : files) QuestFileChecker(*this, file).run();
+    for (const std::string& file : textFilesIn("quests")) QuestFileChecker(*this, file).run();
 }
 
 }  // namespace orv
