@@ -91,11 +91,17 @@ void Battle::drawBattleScreen() {
     for (const std::string& line : breakLines(monster.description, kMonsterColumn - 1))
         monsterCells.push_back(" " + line);
     const std::string plan = sidekick.battleMode.substr(0, sidekick.battleMode.find(' '));
+    // A sidekick's long numbers ("107.9/107.9") take the label's padding
+    // before they would be cut at the divider.
+    auto sidekickVitals = [](const std::string& label, const std::string& shortLabel, const std::string& value) {
+        constexpr std::size_t kRoom = kLeftColumns - kMonsterColumn - 2 - 1;
+        return displayLength(label + value) <= kRoom ? label + value : shortLabel + value;
+    };
     const std::vector<std::string> sidekickCells = {
         sidekick.name,
         " Level   : " + toText(sidekick.stats[Level]),
-        " HP  : " + vitals(sidekick.effective[HP], sidekick.effective[MaxHP]),
-        " MP  : " + vitals(sidekick.effective[MP], sidekick.effective[MaxMP]),
+        sidekickVitals(" HP  : ", " HP: ", vitals(sidekick.effective[HP], sidekick.effective[MaxHP])),
+        sidekickVitals(" MP  : ", " MP: ", vitals(sidekick.effective[MP], sidekick.effective[MaxMP])),
         " Mood  : " + sidekick.moodName(),
         " Plan  : " + plan,
     };

@@ -374,7 +374,8 @@ TEST(BattleScreen, NoValueRunsIntoAColumnDivider) {
     fight.root.drawCurrent();
     ASSERT_FALSE(fight.g.screen.artLines().empty());
     expectDividersAt(fight.g.screen.artLines()[0], {38});
-    EXPECT_NE(fight.g.screen.artLines()[0].find("HP  : 107.9/107. ||"), std::string::npos);
+    EXPECT_NE(fight.g.screen.artLines()[0].find(" HP: 107.9/107.9  ||"), std::string::npos) << "whole, on a short label";
+    EXPECT_NE(fight.g.screen.artLines()[0].find(" MP: 1234.5/1234. ||"), std::string::npos) << "cut only when even that is short";
 
     // A knocked-out sidekick leaves the same widths.
     fight.g.sidekick.effective[HP] = 0;
