@@ -1,5 +1,4 @@
 // The battle's commands and its ways out.
-#include "core/dice.h"
 #include "combat/battle.h"
 
 #include <cmath>
@@ -7,6 +6,7 @@
 
 #include "app/game.h"
 #include "core/colors.h"
+#include "core/dice.h"
 #include "core/text.h"
 #include "items/inventory.h"
 #include "screens/creator.h"

@@ -1,10 +1,10 @@
 // Reading and scaling monsters.
-#include "core/dice.h"
 #include "combat/monster.h"
 
 #include <cstdlib>
 #include <iostream>
 
+#include "core/dice.h"
 #include "data/record.h"
 #include "data/simple_file.h"
 

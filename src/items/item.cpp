@@ -1,11 +1,12 @@
 // Making items: random ones by level and type, and rebuilding one from its name.
-#include "core/dice.h"
 #include "items/item.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/game.h"
+#include "core/dice.h"
 #include "core/text.h"
 #include "items/item_files.h"
 
@@ -27,6 +28,15 @@ float roll() { return 2.0f * static_cast<float>(rollDice() % 21 + 90) / 100.0f; 
 // rand() % n for a range the level decides; a level low enough to make the
 // range empty must not divide by zero.
 int randomBelow(int n) { return n > 0 ? rollDice() % n : 0; }
+
+// An item file may hold any number as a level (the content check names the
+// absurd ones); the affix arithmetic takes it only within what the game could
+// ever make, so no roll range overflows and no bonus loop runs for ever.
+float affixLevel(float level) {
+    constexpr float kHighestAffixLevel = 1e6f;
+    if (std::isnan(level)) return 0.0f;
+    return std::clamp(level, -kHighestAffixLevel, kHighestAffixLevel);
+}
 
 int randomType() {
     const int r = rollDice() % 100;
@@ -231,6 +241,7 @@ void Item::readStatistics(std::istream& in) {
 }
 
 void Item::applyPrefix(float level, const std::string& elementWord) {
+    level = affixLevel(level);
     const bool randomPrefix = elementWord.empty();
     int element = 0;
     if (randomPrefix) {
@@ -271,6 +282,7 @@ void Item::applyPrefix(float level, const std::string& elementWord) {
 }
 
 void Item::applySuffix(float level, const std::string& kindWord) {
+    level = affixLevel(level);
     const bool randomSuffix = kindWord.empty();
     int kind = 0;
     if (randomSuffix) {

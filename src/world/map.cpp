@@ -1,5 +1,4 @@
 // Reading room files, laying out the grid and drawing the map.
-#include "core/dice.h"
 #include "world/map.h"
 
 #include <cmath>
@@ -8,6 +7,7 @@
 
 #include "app/game.h"
 #include "core/colors.h"
+#include "core/dice.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "world/quest_log.h"

@@ -1,5 +1,4 @@
 // Shops, the inn, the common area and the town's special place.
-#include "core/dice.h"
 #include "world/shop.h"
 
 #include <cmath>
@@ -9,6 +8,7 @@
 
 #include "app/game.h"
 #include "core/colors.h"
+#include "core/dice.h"
 #include "core/paths.h"
 #include "core/text.h"
 #include "data/planet_table.h"
