@@ -15,7 +15,6 @@ namespace orv {
 
 namespace {
 
-constexpr std::size_t kLineLimit = 999;  // the readers stop at a line this long
 constexpr double kLargestReward = 1'000'000;
 
 // The markers, in the order the readers test for them: a line is taken for
@@ -57,7 +56,7 @@ public:
     void run() {
         std::vector<std::string> lines;
         if (!checker_.readLines(file_, lines)) return;
-        for (std::size_t i = 0; i < lines.size() && lines[i].size() < kLineLimit; ++i) visit(lines[i], int(i + 1));
+        for (std::size_t i = 0; i < lines.size() && !endsReading(lines[i]); ++i) visit(lines[i], int(i + 1));
         if (scene_) problem(*scene_, "the scene has no END_QUEST_ROOM before the end of the file");
         closeQuest("the end of the file", false);
     }

@@ -123,7 +123,7 @@ private:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             std::string line = lines[i];
             if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.size() >= 999) checker_.problem(file, int(i + 1), "line of 999 characters or more ends the reading");
+            if (endsReading(line)) checker_.problem(file, int(i + 1), "line of 1000 characters or more ends the reading");
             if (line.empty()) continue;
             const std::string key = keyOf(line);
             if (key == "ROOM_BEGIN") {
