@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/audio.h"
 #include "core/command_input.h"
@@ -27,6 +28,9 @@ public:
     Audio audio;
     Player player;
     Sidekick sidekick;
+    // The game as it was last saved or loaded, in the save format; empty
+    // for a game never saved (see markGameSaved).
+    std::string lastSavedGame;
 
 private:
     Game* previous_;

@@ -42,6 +42,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             options.headless = true;
         } else if (argument == "--check-data") {
             options.checkData = true;
+        } else if (argument == "--check-save") {
+            if (auto value = needValue(i, argument)) options.checkSaveFile = *value;
         } else if (argument == "--help" || argument == "-h") {
             options.help = true;
         } else if (argument == "--version") {
@@ -69,6 +71,8 @@ std::string usageText() {
            "  --frames all         with --headless: print every frame written,\n"
            "                       animations included\n"
            "  --check-data         check the content directory and report every problem\n"
+           "  --check-save FILE    read a save slot (saves/1.txt...) as loading would and\n"
+           "                       report every line it would skip or clamp\n"
            "  --help               show this help\n"
            "  --version            show the version\n";
 }

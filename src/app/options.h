@@ -15,6 +15,7 @@ struct Options {
     std::string inputFile;
     bool allFrames = false;
     bool checkData = false;
+    std::string checkSaveFile;  // --check-save FILE: report how a slot file would load
     bool help = false;
     bool version = false;
     std::string error;  // set when the command line could not be understood

@@ -4,6 +4,7 @@
 #include "app/game.h"
 #include "core/colors.h"
 #include "core/text.h"
+#include "items/loadscreen.h"
 #include "screens/creator.h"
 #include "screens/sysmenu.h"
 
@@ -38,10 +39,13 @@ void Splash::startNewGame() {
 }
 
 void Splash::Update(const std::string& command) {
-    // "load" (l, 2) opens the save slots, "editor" the space shooter and
-    // "guide" the tutorial, once those screens exist.
+    // "editor" opens the space shooter and "guide" the tutorial, once those
+    // screens exist.
     if (matchesAny(command, {"start new game", "sn", "s", "1"})) {
         startNewGame();
+    } else if (matchesAny(command, {"load", "l", "2"})) {
+        game().screen.clearMessages();
+        setSubState(new Loadscreen(this));
     } else if (matchesAny(command, {"exit", "e", "0"})) {
         *running_ = 0;
         closeState();

@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "data/planet_table.h"
 #include "items/inventory.h"
+#include "items/save.h"
 #include "world/quest.h"
 
 namespace orv {
@@ -302,7 +303,7 @@ void Shop::Update(const std::string& command) {
         return g.screen.addMessage(description());
     if (kind_ == InnShop && matchesAny(command, {"a", "around", "look around", "6"}))
         return g.screen.addMessage(description());
-    // The inn's "save" ("sa", "5") opens the save slots once saving exists.
+    if (kind_ == InnShop && matchesAny(command, {"save", "sa", "5"})) return setSubState(new Save(this, townName_));
     if (kind_ == CommonArea && matchesAny(command, {"a", "around", "look around", "2"}))
         return g.screen.addMessage(description());
     if (kind_ == CommonArea && matchesAny(command, {"t", "talk", "1"}))
@@ -396,7 +397,7 @@ void Shop::Draw() {
         drawGoods();
         for (const char* option : {"<1> Buy", "<2> Sell", "<3> Check", "<4> Steal"}) screen.addMenuOption(option);
         if (kind_ == InnShop) {
-            // "<5> Save" joins the inn's menu together with the save slots.
+            screen.addMenuOption("<5> Save");
             screen.addMenuOption("<6> Look Around");
         } else {
             screen.addMenuOption("<5> Look Around");

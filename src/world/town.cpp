@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "data/planet_table.h"
 #include "items/inventory.h"
+#include "items/save.h"
 #include "screens/sysmenu.h"
 #include "world/dungeon.h"
 #include "world/quest.h"
@@ -151,6 +152,12 @@ void Town::Draw() {
     for (const LogEntry& entry : log_)
         if (!entry.text.empty()) screen.addSideText(logColourCode(entry.colour) + entry.text);
     screen.addSideText("------------");
+    if (askingToLeave_) {
+        screen.addMessageOnce(colorYellow + "Leave without saving?" + colorWhite + " <1> Yes <0> No");
+        screen.addMenuOption("<1> Yes");
+        screen.addMenuOption("<0> No");
+        return;
+    }
 
     screen.addMenuOption("<1> Armor shop");
     screen.addMenuOption("<2> Weapon shop");
@@ -173,11 +180,21 @@ void Town::openShop(int kind, const std::string& shopName, const std::string& me
     setSubState(new Shop(this, kind, townName_, shopName));
 }
 
+void Town::leaveGame() {
+    if (canGoDown_) closeAll();
+    else closeState();
+}
+
 void Town::Update(const std::string& command) {
     Game& g = game();
     Screen& screen = g.screen;
     if (!known()) {
         if (matchesAny(command, {"e", "exit", "*"})) closeState();
+        return;
+    }
+    if (askingToLeave_) {
+        if (matchesAny(command, {"1", "yes", "y"})) return leaveGame();
+        if (matchesAny(command, {"0", "no", "n"})) askingToLeave_ = false;
         return;
     }
     const std::string uniqueLower = lowercase(uniqueName_);
@@ -230,8 +247,10 @@ void Town::Update(const std::string& command) {
         screen.clearMessages();
         setSubState(new Inventory(this, g.player));
     } else if (matchesAny(command, {"e", "exit", "*"})) {
-        if (canGoDown_) closeAll();
-        else closeState();
+        // An evening's play is not thrown away by one line typed a screen
+        // too far: with anything unsaved, the town asks once.
+        if (gameHasUnsavedChanges()) askingToLeave_ = true;
+        else leaveGame();
     } else if (command == "-") {
         setSubState(new Sysmenu(this));
     }

@@ -32,6 +32,8 @@ private:
     bool hasUniquePlace() const { return !uniqueMenuOption_.empty(); }
     void openShop(int kind, const std::string& shopName, const std::string& message);
 
+    void leaveGame();
+    bool askingToLeave_ = false;  // "Leave without saving?" is on screen
     bool canGoDown_ = false;
     std::array<LogEntry, 10> log_{};
     int lookIndex_ = 0;
