@@ -31,6 +31,8 @@ public:
     void steal(int number);
     void sell(int number);
 
+    const std::string& townName() const { return townName_; }
+
 private:
     bool hasGoods() const { return kind_ >= ArmorShop && kind_ <= InnShop; }
     void readShopSection();

@@ -12,7 +12,7 @@
 namespace orv::test {
 
 struct GameDriver {
-    InGameData data;
+    GameDataWithOwnSaves data;  // the game's content, with slots of this test's own
     TestWorld world;
     Game& g = world.game;
     int running = 1;

@@ -29,4 +29,10 @@ void ScratchDirectory::write(const std::string& relativePath, const std::string&
 InGameData::InGameData() : previous_(fs::current_path()) { fs::current_path(ORVANTIS_TEST_DATA); }
 InGameData::~InGameData() { fs::current_path(previous_); }
 
+GameDataWithOwnSaves::GameDataWithOwnSaves() {
+    for (const auto& entry : fs::directory_iterator(ORVANTIS_TEST_DATA))
+        if (entry.path().filename() != "saves" && entry.path().filename() != "luaTrace.txt")
+            fs::create_symlink(entry.path(), scratch_.path() / entry.path().filename());
+}
+
 }  // namespace orv::test

@@ -45,4 +45,16 @@ private:
     std::filesystem::path previous_;
 };
 
+// The game's own content, seen from a scratch directory of links to it, so a
+// test can save and load without touching the source tree's saves/ (or
+// another test's slots). The slots start empty.
+class GameDataWithOwnSaves {
+public:
+    GameDataWithOwnSaves();
+    const std::filesystem::path& path() const { return scratch_.path(); }
+
+private:
+    ScratchDirectory scratch_;
+};
+
 }  // namespace orv::test

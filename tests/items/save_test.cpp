@@ -1,0 +1,308 @@
+// Saving and loading: a game comes back as it was saved, the file keeps its
+// line-for-line form, and broken or hostile slots load without harm.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/colors.h"
+#include "core/dice.h"
+#include "items/loadscreen.h"
+#include "items/save.h"
+#include "items/save_file.h"
+#include "screens/creator.h"
+#include "support/game_driver.h"
+#include "support/test_root.h"
+#include "support/test_world.h"
+#include "world/quest_log.h"
+#include "world/shop.h"
+#include "world/town.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestWorld;
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int lineCount(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+// A game with something in every part of the file.
+void makeRichGame(Game& g) {
+    applyClass(g.player, "Rogue", true);
+    applyClass(g.sidekick, "Mage", false);
+    g.player.name = "Zo\x89";
+    g.sidekick.name = "Bob";
+    g.player.stats[Experience] = 12345;
+    g.player.money = 4321;
+    g.sidekick.mood = 73;
+    g.player.questProgress[0][1][2] = 2;
+    g.player.questProgress[10][29][9] = 1;
+    g.player.planets.at(3).unlocked = true;
+    g.player.tutorialHints = 0xFFFFFFF0u;
+    g.audio.setMusicVolume(40);
+    g.audio.setEffectVolume(70);
+    g.player.inventory.add(Item::fromName("Work Boots"));
+    g.player.inventory.at(0)->stats[Attack] = 7.25f;
+    g.player.useOrEquip(Item::fromName("Shovel"));
+    g.sidekick.useOrEquip(Item::fromName("Hardhat"));
+    g.player.copyBaseToEffective();
+    g.sidekick.copyBaseToEffective();
+    for (Protagonist* who : {static_cast<Protagonist*>(&g.player), static_cast<Protagonist*>(&g.sidekick)})
+        for (int slot = 0; slot < SlotCount; ++slot)
+            if (Item* item = who->equipped(slot)) {
+                who->effective.add(item->stats);
+                who->effectiveResistances.add(item->resistances);
+            }
+}
+
+struct Loaded {
+    TestWorld world;
+    Game& g = world.game;
+    SaveReadResult result;
+    explicit Loaded(const std::string& text) {
+        world.game.player.loadPlanetList();
+        resetForLoad(g);
+        std::istringstream in(text);
+        result = readSave(in, g);
+    }
+};
+
+TEST(SaveFile, AGameSavedAndLoadedIsTheSameGameAndSavesToTheSameBytes) {
+    test::GameDataWithOwnSaves data;
+    TestWorld saved;
+    saved.game.player.loadPlanetList();
+    makeRichGame(saved.game);
+    Save(nullptr, "Vega IV").saveToSlot(1);
+    const std::string text = fileText("saves/1.txt");
+    ASSERT_FALSE(text.empty());
+    EXPECT_NE(saved.game.screen.messages()[0].find("Game saved in slot "), std::string::npos);
+    EXPECT_EQ(slotHeader(slotGamePath(1)), "Zo\x89, Level 1");
+
+    Loaded back(text);
+    EXPECT_TRUE(back.result.notes.empty());
+    EXPECT_EQ(back.result.planet, "Vega IV");
+    const Game& a = saved.game;
+    const Game& b = back.g;
+    EXPECT_EQ(b.player.name, a.player.name);
+    EXPECT_EQ(b.sidekick.name, a.sidekick.name);
+    EXPECT_EQ(b.player.stats, a.player.stats);
+    EXPECT_EQ(b.sidekick.resistances, a.sidekick.resistances);
+    // Base plus equipment again; the file keeps six digits of each number.
+    for (std::size_t i = 0; i < StatCount; ++i) {
+        EXPECT_NEAR(b.player.effective[i], a.player.effective[i], 1e-4f * (1 + std::fabs(a.player.effective[i])));
+        EXPECT_NEAR(b.sidekick.effective[i], a.sidekick.effective[i], 1e-4f * (1 + std::fabs(a.sidekick.effective[i])));
+    }
+    EXPECT_GT(b.player.effective[Attack], b.player.stats[Attack]) << "the shovel's bonus is on";
+    EXPECT_EQ(b.player.money, 4321);
+    EXPECT_EQ(b.sidekick.mood, 73.0f);
+    EXPECT_EQ(b.player.questProgress, a.player.questProgress);
+    EXPECT_TRUE(b.player.planets.at(3).unlocked);
+    EXPECT_FALSE(b.player.planets.at(2).unlocked);
+    EXPECT_EQ(b.player.tutorialHints, 0xFFFFFFF0u);
+    EXPECT_EQ(b.audio.getMusicVolume(), 40.0f);
+    ASSERT_EQ(b.player.inventory.size(), 1u);
+    EXPECT_EQ(b.player.inventory.at(0)->stats[Attack], 7.25f) << "stored numbers, not fresh rolls";
+    ASSERT_NE(b.player.equipped(SlotWeapon), nullptr);
+    EXPECT_EQ(b.player.equipped(SlotWeapon)->stats, a.player.equipped(SlotWeapon)->stats);
+    ASSERT_NE(b.sidekick.equipped(SlotVisor), nullptr);
+    EXPECT_EQ(saveText(b, "Vega IV"), text) << "saving it again gives the same file";
+
+    // Loading the same slot twice gives the same game: everything is reset first.
+    Loaded again(text);
+    resetForLoad(again.g);
+    std::istringstream in(text);
+    readSave(in, again.g);
+    EXPECT_EQ(saveText(again.g, "Vega IV"), text);
+}
+
+TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
+    test::InGameData data;
+    TestWorld w;
+    w.game.player.loadPlanetList();
+    w.game.player.questProgress[0][0][0] = 0;
+    std::string text = saveText(w.game, "Guelf");
+    EXPECT_EQ(lineCount(text), 2 * 20 + 3 + 3 + 1) << "nothing written but the first planet";
+    EXPECT_EQ(text.substr(0, text.find('\n')), "PLAYER:NAME:Player");
+    EXPECT_NE(text.find("\nTUTORIAL:4294967295:\nSHIP:0:\nPLANET:Guelf\nFMOD:MUSIC_VOLUME:15\n"), std::string::npos);
+    w.game.player.stats[Experience] = 1234567;
+    EXPECT_NE(saveText(w.game, "Guelf").find("PLAYER:STATS:EXP:1.23457e+06\n"), std::string::npos);
+
+    // MONEY written last rebuilds the effective values after the equipment:
+    // the bonuses are lost, as the reader's order rules say.
+    makeRichGame(w.game);
+    text = saveText(w.game, "Guelf");
+    const std::size_t money = text.find("PLAYER:MONEY:");
+    const std::string moneyLine = text.substr(money, text.find('\n', money) - money + 1);
+    Loaded inOrder(text);
+    text.erase(money, moneyLine.size());
+    Loaded moneyLast(text + moneyLine);
+    EXPECT_NE(inOrder.g.player.effective, inOrder.g.player.stats);
+    EXPECT_EQ(moneyLast.g.player.effective[Attack], moneyLast.g.player.stats[Attack]);
+    EXPECT_EQ(moneyLast.g.player.money, 4321);
+}
+
+TEST(SaveFile, HostileSlotsLoadWithoutHarmAndSayWhatTheySkipped) {
+    const std::string longLine = std::string(1 << 20, 'x') + "PLAYER:MONEY:5";
+    const std::string text = "PLAYER:NAME:Zed\n" + longLine + "\nPLAYER:QUESTS:11:0:0:2\nPLAYER:QUESTS:0:30:0:2\n"
+                             "PLAYER:QUESTS:-1:0:0:2\nPLAYER:QUESTS:0:0:10:2\nSHIP:400:\nSHIP:-1:\n"
+                             "PLAYER:STATS:LV:-1e38\nPLAYER:STATS:ATK:1e30\nSIDEKICK:MOOD:250\n"
+                             "ITEM:PLAYER:NAME:Nothing Like It Exists\nITEM:PLAYER:STATS:NORMAL:0\n"
+                             "\x01\x02\xff\xfe:\x80:\n"
+                             "PLAYER:MONEY:99999999999999\nITEM:PLAYER:NAME:Half An Item";  // no newline at the end
+    test::InGameData data;
+    Loaded l(text);
+    EXPECT_EQ(l.g.player.name, "Zed");
+    EXPECT_EQ(l.g.player.money, Player::kMoneyLimit);
+    EXPECT_EQ(l.g.player.questProgress, QuestProgress{}) << "no write outside the table";
+    EXPECT_EQ(l.g.player.stats[Level], 0.0f);
+    EXPECT_EQ(l.g.player.stats[Attack], 1e7f);
+    EXPECT_EQ(l.g.sidekick.mood, 99.0f);
+    EXPECT_EQ(l.g.player.inventory.size(), 1u) << "an unknown name still gives an item; the unfinished one is left out";
+    std::string notes;
+    for (const SaveReadNote& note : l.result.notes) notes += toText(note.line) + ": " + note.text + "\n";
+    EXPECT_NE(notes.find("2: longer than 1000 characters; skipped whole"), std::string::npos) << notes;
+    for (const char* expected : {"3: QUESTS", "6: QUESTS", "7: SHIP", "8: SHIP", "9: \"-1e38\"", "10: \"1e30\"",
+                                 "11: \"250\"", "15: \"99999999999999\"", "16: the last item"})
+        EXPECT_NE(notes.find(expected), std::string::npos) << expected << "\n" << notes;
+
+    // Thousands of items load too.
+    std::string many;
+    for (int i = 0; i < 3000; ++i) many += "ITEM:PLAYER:NAME:Work Boots\nITEM:PLAYER:STATS:NORMAL:0\n";
+    Loaded crowd(many);
+    EXPECT_EQ(crowd.g.player.inventory.size(), 3000u);
+}
+
+// The load screen and the inn on the game's own content, slots in a scratch
+// directory of their own.
+struct SaveVisit {
+    test::GameDataWithOwnSaves data;
+    TestWorld world;
+    Game& g = world.game;
+    test::TestRoot root;
+    SaveVisit() {
+        g.player.loadPlanetList();
+        applyClass(g.player, "Fighter", true);
+    }
+    std::string type(const std::string& line) {
+        g.screen.clearFrame();
+        root.drawCurrent();
+        g.screen.render();
+        root.updateCurrent(line);
+        g.screen.clearFrame();
+        root.drawCurrent();
+        g.screen.render();
+        return world.console.frameText();
+    }
+};
+
+TEST(SaveSlots, TheFolderIsMadeAFailedWriteKeepsTheOldSlotAndAStrangePlanetStrandsNobody) {
+    SaveVisit v;
+    ASSERT_FALSE(fs::exists("saves"));
+    v.root.setSubState(new Save(&v.root, "Nowhere Prime"));
+    std::string screen = v.type("2");
+    EXPECT_NE(screen.find("Slot 2: Player, Level 1"), std::string::npos) << screen;
+    const std::string before = fileText("saves/2.txt");
+
+    // A directory where the new file must go: the write fails, the old slot stays.
+    fs::create_directories("saves/2.txt.new/blocker");
+    v.g.player.money = 1;
+    screen = v.type("2");
+    EXPECT_EQ(fileText("saves/2.txt"), before);
+    EXPECT_NE(v.g.screen.messages()[0].find("NOT saved in slot 2"), std::string::npos) << screen;
+    fs::remove_all("saves/2.txt.new");
+    v.type("0");
+
+    // Nowhere Prime has no town: the first destination's inn takes the player in.
+    v.root.setSubState(new Loadscreen(&v.root));
+    screen = v.type("");
+    EXPECT_NE(screen.find("<2> Load Game 2"), std::string::npos);
+    EXPECT_EQ(screen.find("<1> Load Game 1"), std::string::npos);
+    screen = v.type("2");
+    auto* inn = dynamic_cast<Shop*>(v.root.current());
+    ASSERT_NE(inn, nullptr);
+    EXPECT_EQ(inn->townName(), "Empyreon VI");
+    EXPECT_NE(screen.find("Game loaded."), std::string::npos);
+    EXPECT_NE(screen.find("no town at \"Nowhere Prime\""), std::string::npos);
+    EXPECT_EQ(v.g.player.money, 300);
+}
+
+TEST(SaveSlots, LeavingAsksOnlyWhenSomethingWouldBeLost) {
+    SaveVisit v;
+    auto* town = new Town(&v.root, "Empyreon VI");
+    v.root.setSubState(town);
+    // A new game, never saved: asked; "0" stays in the town.
+    std::string screen = v.type("*");
+    EXPECT_NE(screen.find("Leave without saving?"), std::string::npos);
+    v.type("0");
+    ASSERT_EQ(v.root.current(), town);
+    EXPECT_NE(v.world.console.frameText().find("<1> Armor shop"), std::string::npos);
+
+    // Right after a save: leaves at once.
+    markGameSaved();
+    v.type("*");
+    EXPECT_EQ(v.root.subState(), nullptr);
+
+    // After a purchase: asked again, and "1" leaves.
+    town = new Town(&v.root, "Empyreon VI");
+    v.root.setSubState(town);
+    v.g.player.changeMoney(-20);
+    v.type("exit");
+    ASSERT_EQ(v.root.current(), town);
+    v.type("1");
+    EXPECT_EQ(v.root.subState(), nullptr);
+}
+
+TEST(SaveScenario, AGameSavedAtTheInnComesBackWithItsThingsInTheSameInn) {
+    test::GameDriver first;
+    seedDice(11);
+    for (const char* line : {"1", "zed", "f", "c", "bob", "r", "c", "", "1"}) first.type(line);
+    for (int i = 0; i < 5 && !first.at<Town>(); ++i) first.type("");
+    ASSERT_NE(first.at<Town>(), nullptr);
+    first.type("1");
+    first.typeThenAnswer("buy", "1");
+    first.typeThenAnswer("buy", "6");
+    first.type("0");
+    first.type("claim");
+    first.type("+");
+    first.type("work");
+    first.type("0");
+    first.type("0");
+    first.type("3");
+    ASSERT_NE(first.at<Shop>(), nullptr);
+    EXPECT_NE(first.world.console.frameText().find("<5> Save"), std::string::npos);
+    first.type("5");
+    EXPECT_NE(first.type("2").find("Game saved in slot 2"), std::string::npos);
+    first.type("0");
+    first.type("0");
+    const std::string townBefore = first.world.console.frameText();
+    const std::string savedText = saveText(first.g, "Empyreon VI");
+    first.type("*");  // just saved: no question
+    ASSERT_EQ(first.current(), first.title);
+
+    test::GameDriver second;  // a new run, with the slots the first one left
+    fs::copy(first.data.path() / "saves", second.data.path() / "saves");
+    second.type("2");
+    std::string screen = second.type("2");
+    ASSERT_NE(second.at<Shop>(), nullptr) << screen;
+    EXPECT_NE(screen.find("Inn"), std::string::npos);
+    EXPECT_NE(screen.find("Game loaded."), std::string::npos);
+    EXPECT_EQ(saveText(second.g, "Empyreon VI"), savedText) << "inventory, money, quests, everything";
+    EXPECT_EQ(second.g.player.inventory.size(), 2u);
+    second.type("0");
+    ASSERT_NE(second.at<Town>(), nullptr);
+    const std::string townAfter = second.world.console.frameText();
+    EXPECT_EQ(townAfter.substr(0, townAfter.find("=====")), townBefore.substr(0, townBefore.find("=====")))
+        << "the same town with the same quest log";
+}
+
+}  // namespace
+}  // namespace orv
