@@ -2,10 +2,11 @@
 // script can return: data files through the keyed reader, tagged records,
 // art files, messages and the frame composition, room and quest files laid
 // out as a dungeon, a town read from its files, the item files, the monster
-// and boss files, the planet list, and the content check run over a small
-// content directory with one of its files replaced by the input.
+// and boss files, the planet list, the content check run over a small
+// content directory with one of its files replaced by the input, and a save
+// slot as the load screen and the slot lists read it.
 //
-// The first byte picks the area (byte % 10); the item and check areas take
+// The first byte picks the area (byte % 11); the item and check areas take
 // a second byte to pick the file. Set ORVANTIS_FUZZ_AREA=n to hold every
 // input to area n (for a long run of one area); the executions each area
 // received are printed when the run ends.
@@ -28,6 +29,7 @@
 #include "data/spell.h"
 #include "items/item.h"
 #include "items/item_files.h"
+#include "items/save_file.h"
 #include "platform/headless_console.h"
 #include "world/map.h"
 #include "world/quest_log.h"
@@ -38,11 +40,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kAreas = 10;
+constexpr int kAreas = 11;
 const char* const kAreaNames[kAreas] = {"spell file",   "script record", "art file",      "messages",
                                         "room files",   "town",          "item files",    "monster files",
-                                        "planet list",  "content check"};
+                                        "planet list",  "content check", "save slot"};
 long executions[kAreas] = {};
+// Whether the planet list is the save slot area's own (the planet list area
+// writes anything there).
+bool ownPlanetList = false;
 
 void writeFile(const fs::path& path, const std::string& content) {
     fs::create_directories(path.parent_path());
@@ -149,6 +154,7 @@ void fuzzMonsters(std::uint8_t selector, const std::string& text) {
 
 void fuzzPlanetList(orv::Game& game, const std::string& text) {
     writeFile("planets/Planet List.txt", text);
+    ownPlanetList = false;
     game.player.resetGame();
     orv::planetIndexOf(text.substr(0, text.find('\n')));
     orv::planetIndexOf("Guelf");
@@ -166,6 +172,29 @@ void fuzzCheck(std::uint8_t selector, const std::string& text) {
     std::ostringstream out;
     orv::DataChecker::report(orv::DataChecker("check").run(), out);
     writeFile(fs::path("check") / file, kCheckFiles[selector % kCheckFileCount][1]);
+}
+
+// A save slot: its header for the slot lists, then the whole slot read into
+// a reset game, and that game saved and read once more, so the writer meets
+// whatever a hand-edited slot let into the game.
+void fuzzSaveSlot(orv::Game& game, orv::ItemFileSource& diskItems, const std::string& text) {
+    // The planet list bounds the SHIP lines.
+    if (!ownPlanetList)
+        writeFile("planets/Planet List.txt", "Customs Bastion,Guelf\nRelay Nine,Pellum\nThe Abominable,Void\n");
+    ownPlanetList = true;
+    // Items are rebuilt from their names; the item files are the game's own
+    // here, so they are read once rather than for every item.
+    static orv::CachedItemFiles cachedItems;
+    orv::setItemFileSource(&cachedItems);
+    writeFile("saves/1.txt", text);
+    orv::slotHeader("saves\\1.txt");
+    orv::resetForLoad(game);
+    std::istringstream slot(text);
+    const orv::SaveReadResult read = orv::readSave(slot, game);
+    std::istringstream again(orv::saveText(game, read.planet));
+    orv::resetForLoad(game);
+    orv::readSave(again, game);
+    orv::setItemFileSource(&diskItems);
 }
 
 }  // namespace
@@ -227,6 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 7: fuzzMonsters(selector, text); break;
         case 8: fuzzPlanetList(game, text); break;
         case 9: fuzzCheck(selector, text.size() > 1 ? text.substr(1) : ""); break;
+        case 10: fuzzSaveSlot(game, workspace.diskItems, text); break;
         default:  // text shown as messages and options
             game.screen.addMessage(text);
             game.screen.addMenuOption(text);
