@@ -158,20 +158,33 @@ TEST(SaveCrash, ASavesFolderThatCannotTakeTheFileKeepsWhatWasThere) {
     }
 }
 
-// Money is a whole number, but the reader takes it through a float, which
-// holds whole numbers exactly only up to 16 777 216: a richer hero loads
-// with a few coins more or less than were saved. Awaiting its fix.
-TEST(SaveCrash, DISABLED_MoneyBeyondSixteenMillionLoadsExactly) {
-    test::ScratchDirectory scratch;
+// What a slot loads as must save and load again unchanged. Two ways it does
+// not, awaiting their fix: money is read through a float, which holds whole
+// numbers exactly only up to 16 777 216, so a richer hero gains or loses
+// coins; and a name read from a short line is written back behind a longer
+// owner prefix, so a hand-edited item name near the line limit makes a
+// line the reader skips, and the item is gone after the next save.
+TEST(SaveCrash, DISABLED_ALoadedGameSavesAndLoadsAgainUnchanged) {
+    test::InGameData data;  // items are rebuilt from the game's item files
     test::TestWorld world;
-    for (const int money : {16'777'217, 123'456'789, 1'999'999'999}) {
-        const std::string text = crash::distinctGame(world.game, "Aldra", money, 1);
-        test::TestWorld loaded;
-        resetForLoad(loaded.game);
+    auto load = [](Game& game, const std::string& text) {
+        resetForLoad(game);
         std::istringstream slot(text);
-        readSave(slot, loaded.game);
+        readSave(slot, game);
+    };
+    for (const int money : {16'777'217, 123'456'789, 1'999'999'999}) {
+        world.game.player.money = money;
+        test::TestWorld loaded;
+        load(loaded.game, saveText(world.game, "Guelf"));
         EXPECT_EQ(loaded.game.player.money, money);
     }
+
+    load(world.game, "ITEM:SIDEKICKEQUIPPED:NAME:Rusty Cutlass\nFMOD:NAME:" + std::string(990, 'a') +
+                         "\nITEM:SIDEKICKEQUIPPED:STATS:NORMAL:100\n");
+    ASSERT_NE(world.game.sidekick.equipped(SlotWeapon), nullptr);
+    test::TestWorld loaded;
+    load(loaded.game, saveText(world.game, "Guelf"));
+    EXPECT_NE(loaded.game.sidekick.equipped(SlotWeapon), nullptr);
 }
 
 }  // namespace
