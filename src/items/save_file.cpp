@@ -44,9 +44,17 @@ constexpr float kLargestStatistic = 1e7f;
 constexpr float kLargestItemLevel = 1000;
 constexpr float kLargestMood = 99;
 
+// A text line as the reader will take it back: a text too long for the
+// line (a hand-edited name, written back behind a longer owner such as
+// "ITEM:SIDEKICKEQUIPPED") is cut rather than make a line the reader skips.
+std::string textLine(const std::string& head, const std::string& text) {
+    const std::size_t room = kLongestSaveLine > head.size() ? kLongestSaveLine - head.size() : 0;
+    return head + text.substr(0, room) + "\n";
+}
+
 void writeEntity(std::string& out, const std::string& owner, const Entity& entity) {
-    out += owner + ":NAME:" + entity.name + "\n";
-    out += owner + ":DESC:" + entity.description + "\n";
+    out += textLine(owner + ":NAME:", entity.name);
+    out += textLine(owner + ":DESC:", entity.description);
     for (const StatName& stat : kStatNames) {
         const float value = stat.resistance ? entity.resistances[stat.index] : entity.stats[stat.index];
         out += owner + ":STATS:" + stat.key + ":" + toText(value) + "\n";
@@ -188,9 +196,17 @@ private:
         else note("an item of \"" + owner_ + "\", who is nobody; left out");
     }
 
+    // Money is a whole number, read as one: a float would change a rich
+    // hero's purse above 16 777 216.
     void setMoney(const std::string& text) {
-        const auto money = number(text, -static_cast<float>(Player::kMoneyLimit), static_cast<float>(Player::kMoneyLimit));
-        if (money) game_.player.money = static_cast<int>(std::trunc(*money));
+        std::optional<long long> money = wholeNumber(text);
+        if (!money) {
+            note("\"" + text + "\" is not a number; skipped");
+        } else if (*money < -Player::kMoneyLimit || *money > Player::kMoneyLimit) {
+            money = *money < 0 ? -Player::kMoneyLimit : Player::kMoneyLimit;
+            note("\"" + text + "\" is outside the purse; " + toText(static_cast<long>(*money)) + " is kept");
+        }
+        if (money) game_.player.money = static_cast<int>(*money);
         game_.player.copyBaseToEffective();
         game_.sidekick.copyBaseToEffective();
     }
@@ -283,7 +299,7 @@ std::string saveText(const Game& game, const std::string& planet) {
         writeEntity(out, "ITEM:PLAYER", *player.inventory.at(static_cast<long>(i)));
     writeEquipped(out, "ITEM:PLAYEREQUIPPED", player);
     writeEquipped(out, "ITEM:SIDEKICKEQUIPPED", game.sidekick);
-    out += "PLANET:" + planet + "\n";
+    out += textLine("PLANET:", planet);
     out += "FMOD:MUSIC_VOLUME:" + toText(game.audio.getMusicVolume()) + "\n";
     out += "FMOD:SOUND_VOLUME:" + toText(game.audio.getEffectVolume()) + "\n";
     return out;
