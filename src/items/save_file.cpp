@@ -99,6 +99,15 @@ std::optional<long long> wholeNumber(const std::string& text) {
     return value;
 }
 
+// A directory's entries to the disk: a new file or folder in it survives a
+// power cut only once its directory is synced.
+void syncDirectory(const std::filesystem::path& directory) {
+    if (const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 class SaveReader {
 public:
     SaveReader(Game& game, SaveReadResult& result) : game_(game), result_(result), entity_(&game.player) {}
@@ -310,8 +319,9 @@ std::string writeWholeFile(const std::string& gamePath, const std::string& text)
     const fs::path path = dataPath(gamePath);
     const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code error;
-    fs::create_directories(directory, error);
+    const bool made = fs::create_directories(directory, error);
     if (error) return "cannot make the folder " + directory.string() + ": " + error.message();
+    if (made) syncDirectory(directory.has_parent_path() ? directory.parent_path() : fs::path("."));
 
     const fs::path temporary = path.string() + ".new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -332,10 +342,7 @@ std::string writeWholeFile(const std::string& gamePath, const std::string& text)
     }
     // The rename itself must reach the disk too, or a power cut could bring
     // back the old slot (or none) after the game said it was saved.
-    if (const int dirFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    syncDirectory(directory);
     return "";
 }
 

@@ -158,13 +158,12 @@ TEST(SaveCrash, ASavesFolderThatCannotTakeTheFileKeepsWhatWasThere) {
     }
 }
 
-// What a slot loads as must save and load again unchanged. Two ways it does
-// not, awaiting their fix: money is read through a float, which holds whole
-// numbers exactly only up to 16 777 216, so a richer hero gains or loses
-// coins; and a name read from a short line is written back behind a longer
-// owner prefix, so a hand-edited item name near the line limit makes a
-// line the reader skips, and the item is gone after the next save.
-TEST(SaveCrash, DISABLED_ALoadedGameSavesAndLoadsAgainUnchanged) {
+// What a slot loads as must save and load again unchanged. Two ways it once
+// did not: money read through a float, which holds whole numbers exactly
+// only up to 16 777 216, so a richer hero gained or lost coins; and a name
+// read from a short line written back behind a longer owner prefix, so a
+// hand-edited item name near the line limit made a line the reader skips.
+TEST(SaveCrash, ALoadedGameSavesAndLoadsAgainUnchanged) {
     test::InGameData data;  // items are rebuilt from the game's item files
     test::TestWorld world;
     auto load = [](Game& game, const std::string& text) {
