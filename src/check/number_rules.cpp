@@ -40,4 +40,15 @@ std::optional<std::string> rangeProblem(const std::string& what, const std::stri
     return what + " \"" + text + "\" is outside " + plain(lowest) + " to " + plain(highest) + ": " + why;
 }
 
+std::string keyOf(const std::string& line) {
+    std::string key = line.substr(0, line.find(':'));
+    key.erase(0, key.find_first_not_of(" \t"));
+    return key;
+}
+
+std::string valueOf(const std::string& line) {
+    const std::size_t colon = line.find(':');
+    return colon == std::string::npos ? "" : line.substr(colon + 1);
+}
+
 }  // namespace orv::check

@@ -25,4 +25,9 @@ std::optional<double> numberAsCReads(const std::string& text);
 std::optional<std::string> rangeProblem(const std::string& what, const std::string& text, double value,
                                         double lowest, double highest, const std::string& why);
 
+// A data line's key (before the first colon, leading blanks dropped) and
+// value (after it; empty without a colon), as the world's readers split it.
+std::string keyOf(const std::string& line);
+std::string valueOf(const std::string& line);
+
 }  // namespace orv::check

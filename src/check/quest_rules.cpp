@@ -15,6 +15,9 @@ namespace orv {
 
 namespace {
 
+using check::keyOf;
+using check::valueOf;
+
 constexpr double kLargestReward = 1'000'000;
 
 // The markers, in the order the readers test for them: a line is taken for
@@ -29,17 +32,6 @@ Mark markOf(const std::string& line) {
     for (const auto& [text, mark] : kMarks)
         if (line.find(text) != std::string::npos) return mark;
     return Mark::None;
-}
-
-std::string valueAfterColon(const std::string& line) {
-    const std::size_t colon = line.find(':');
-    return colon == std::string::npos ? "" : line.substr(colon + 1);
-}
-
-std::string keyOf(const std::string& line) {
-    std::string key = line.substr(0, line.find(':'));
-    key.erase(0, key.find_first_not_of(" \t"));
-    return key;
 }
 
 // The number the readers take after a marker's colon: its first character,
@@ -140,7 +132,7 @@ private:
     void beginQuest(const std::string& line, int number) {
         closeQuest("the next BEGIN_QUEST (line " + toText(number) + ")", false);
         quest_ = Quest{number, -1, {}, {}};
-        const std::string value = valueAfterColon(line);
+        const std::string value = valueOf(line);
         const std::optional<int> digit = digitRead(value);
         if (!digit) {
             problem(number, "quest number \"" + value +
@@ -169,7 +161,7 @@ private:
             closeState();
         }
         state_ = State{number, -1, false};
-        const std::string value = valueAfterColon(line);
+        const std::string value = valueOf(line);
         const std::optional<int> digit = digitRead(value);
         if (!digit) {
             problem(number, "state \"" + value + "\" is not a digit 1 to 9: this state is never current");
@@ -195,7 +187,7 @@ private:
             problem(number, "a scene (BEGIN_QUEST_ROOM) outside any state is never played");
             return;
         }
-        const std::string value = valueAfterColon(line);
+        const std::string value = valueOf(line);
         const std::optional<int> digit = digitRead(value);
         if (state_->number > 0 && digit != state_->number)
             problem(number, "the scene is numbered \"" + value + "\" inside state " + toText(state_->number) +
@@ -207,7 +199,7 @@ private:
         for (const char* key : {"QUEST_ROOM_GET_MONEY:", "QUEST_ROOM_GET_EXP:"}) {
             const std::size_t at = line.find(key);
             if (at == std::string::npos) continue;
-            const std::string value = valueAfterColon(line);
+            const std::string value = valueOf(line);
             const std::optional<double> amount = check::numberAsCReads(value);
             const std::string what = std::string(key).substr(0, std::string(key).size() - 1);
             if (!amount) {

@@ -8,12 +8,16 @@
 #include <set>
 
 #include "check/data_checker.h"
+#include "check/number_rules.h"
 #include "core/text.h"
 #include "world/map.h"
 
 namespace orv {
 
 namespace {
+
+using check::keyOf;
+using check::valueOf;
 
 namespace fs = std::filesystem;
 
@@ -25,17 +29,6 @@ struct RoomEntry {
     int line = 0;
     bool quest = false;
 };
-
-std::string valueOf(const std::string& line) {
-    const std::size_t colon = line.find(':');
-    return colon == std::string::npos ? "" : line.substr(colon + 1);
-}
-
-std::string keyOf(const std::string& line) {
-    std::string key = line.substr(0, line.find(':'));
-    key.erase(0, key.find_first_not_of(" \t"));
-    return key;
-}
 
 class WorldChecker {
 public:
