@@ -31,6 +31,9 @@ public:
     // The game as it was last saved or loaded, in the save format; empty
     // for a game never saved (see markGameSaved).
     std::string lastSavedGame;
+    // Escape in the space shooter ends the program at once, unsaved; the
+    // main loop stops as soon as the screen that saw it returns.
+    bool quitRequested = false;
 
 private:
     Game* previous_;

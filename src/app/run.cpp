@@ -16,7 +16,7 @@ int runGame(Game& g) {
 
 int runChain(Game& g, State* root, int& running) {
     std::string line;
-    while (running == 1) {
+    while (running == 1 && !g.quitRequested) {
         g.screen.clearFrame();
         root->drawCurrent();
         g.screen.render();

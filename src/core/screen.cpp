@@ -269,14 +269,14 @@ void Screen::splitTransition(const Cells& oldCells, const Cells& newCells) {
     }
 }
 
-void Screen::curtainSweep(int attribute, bool falling) {
+void Screen::curtainSweep(int attribute, bool falling, int delayMs) {
     auto drawDownTo = [&](int lastRow) {
         cells_ = savedCells_;
         for (int y = 0; y <= lastRow && y < kConsoleHeight; ++y)
             for (int x = 0; x < kConsoleWidth; ++x)
                 cells_[y * kConsoleWidth + x] = Cell{'#', static_cast<std::uint16_t>(attribute)};
         writeCells();
-        console_.sleepMs(7);
+        console_.sleepMs(delayMs);
     };
     if (falling) {
         for (int n = 0; n < kConsoleHeight; ++n) drawDownTo(n);

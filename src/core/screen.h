@@ -61,6 +61,9 @@ public:
     void setTransitionPending(bool pending) { transitionPending_ = pending; }
     bool transitionPending() const { return transitionPending_; }
     void curtainTransition(int foreground, int background);
+    // Rows 0..n of the saved cells covered by '#' in `attribute`, for n
+    // growing (falling) or shrinking, `delayMs` apart.
+    void curtainSweep(int attribute, bool falling, int delayMs = 7);
     void narrate(const std::string& text, int charDelayMs, double waitFactor);
 
     const std::deque<std::string>& messages() const { return messages_; }
@@ -76,7 +79,6 @@ public:
 private:
     void setupConsole();
     void composeInto(Cells& out);
-    void curtainSweep(int attribute, bool falling);
 
     Console& console_;
     CommandInput& input_;

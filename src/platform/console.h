@@ -71,8 +71,13 @@ public:
     virtual int largestHeight() = 0;
     virtual void setTitle(const std::string& title) = 0;
 
-    // Switch real press/release reporting on or off (the space shooter).
+    // Held keys (the space shooter): while on, key events say when a key
+    // goes down and when it comes up again. Where the terminal cannot say
+    // when a key is let go, the release is guessed from the end of the
+    // key's auto-repeat; `reportsKeyReleases` tells which (asking the
+    // terminal the first time).
     virtual void setHeldKeyMode(bool on) { (void)on; }
+    virtual bool reportsKeyReleases() { return false; }
 };
 
 }  // namespace orv

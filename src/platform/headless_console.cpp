@@ -2,6 +2,7 @@
 #include "platform/headless_console.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <istream>
 #include <sstream>
 
@@ -42,6 +43,24 @@ void appendUtf8(std::string& out, char32_t code) {
 }  // namespace
 
 void HeadlessConsole::addScriptLine(const std::string& scriptLine) {
+    // The space shooter's keys: "#down NAME" and "#up NAME" at once after
+    // the input before them, "#wait N" puts N frames (10 ms each) between.
+    if (scriptLine.rfind("#wait ", 0) == 0) {
+        carriedDelayMs_ += std::clamp(std::atoi(scriptLine.c_str() + 6), 0, 1000000) * 10;
+        return;
+    }
+    for (const std::string prefix : {"#down ", "#up "}) {
+        if (scriptLine.rfind(prefix, 0) != 0) continue;
+        int key = 0;
+        std::istringstream words(scriptLine.substr(prefix.size()));
+        std::string name;
+        words >> name;
+        if (parseKeyName(name, key)) {
+            addKey(key, prefix == "#down ", carriedDelayMs_);
+            carriedDelayMs_ = 0;
+            return;
+        }
+    }
     for (const std::string prefix : {"#key ", "#keyup "}) {
         if (scriptLine.rfind(prefix, 0) != 0) continue;
         std::istringstream words(scriptLine.substr(prefix.size()));
@@ -124,20 +143,19 @@ bool HeadlessConsole::readLine(std::string& line) {
 std::vector<KeyEvent> HeadlessConsole::peekKeys(std::size_t max) {
     std::vector<KeyEvent> keys;
     // Keys arrive one after another: only the first can have arrived
-    // before the ones behind it start their own delay.
+    // before the ones behind it start their own delay, and those that
+    // follow it with no delay of their own arrive with it.
     for (const Input& input : script_) {
-        if (!keyArrived(input) || keys.size() >= max) break;
+        if (keys.size() >= max || !input.isKey) break;
+        if (keys.empty() ? !keyArrived(input) : input.delayMs != 0) break;
         keys.push_back(input.key);
-        break;
     }
     return keys;
 }
 
 void HeadlessConsole::consumeKeys(std::size_t count) {
-    while (count > 0 && !script_.empty() && keyArrived(script_.front())) {
-        takeFront();
-        --count;
-    }
+    count = std::min(count, peekKeys(count).size());
+    while (count-- > 0) takeFront();
 }
 
 void HeadlessConsole::flushInput() {

@@ -54,6 +54,9 @@ public:
     std::uint64_t nowMs() override { return clock_; }
     int largestHeight() override { return largest_; }
     void setTitle(const std::string& title) override { title_ = title; }
+    void setHeldKeyMode(bool on) override { heldKeyMode_ = on; }
+    bool reportsKeyReleases() override { return true; }
+    bool heldKeyMode() const { return heldKeyMode_; }
 
     const std::string& title() const { return title_; }
     std::size_t framesWritten() const { return framesWritten_; }
@@ -78,6 +81,8 @@ private:
     std::uint64_t clock_ = 0;
     int largest_ = kConsoleHeight;
     std::string title_;
+    bool heldKeyMode_ = false;
+    int carriedDelayMs_ = 0;  // a "#wait" waiting for the next key
     std::size_t framesWritten_ = 0;
     std::size_t linesRead_ = 0;
     std::ostream* frameOut_ = nullptr;

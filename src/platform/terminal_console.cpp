@@ -6,6 +6,7 @@
 
 #include <curses.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <langinfo.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -48,10 +49,24 @@ struct ProcessGuard {
     char resume[64] = {};
     std::size_t resumeLength = 0;
     termios savedModes{};
+    // The space shooter switched the kitty keyboard protocol on: whatever
+    // ends the program must switch it off first.
+    volatile sig_atomic_t kittyPushed = 0;
     bool haveSavedModes = false;
     int originalStderr = -1;
 };
 ProcessGuard guard;
+// The kitty keyboard protocol: report presses, repeats and releases of
+// every key as escape codes (1 + 2 + 8), and put the previous mode back.
+constexpr char kKittyPush[] = "\x1b[>11u";
+constexpr char kKittyPop[] = "\x1b[<u";
+// Ask for the protocol's flags, then for the device attributes, which
+// every terminal answers: a flags reply before it means the protocol works.
+constexpr char kKittyQuery[] = "\x1b[?u\x1b[c";
+constexpr int kKittyAnswerMs = 500;
+// A lone ESC with nothing after it for this long was the Escape key.
+constexpr std::uint64_t kLoneEscapeMs = 25;
+constexpr std::size_t kMaxHeldEvents = 1024;
 volatile sig_atomic_t resumedFromSuspend = 0;
 
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
@@ -70,6 +85,8 @@ void writeFromHandler(const char* bytes, std::size_t length) {
 void restoreTerminalNow() {
     if (guard.ttyFd < 0) return;
     int savedErrno = errno;
+    if (guard.kittyPushed) writeFromHandler(kKittyPop, sizeof kKittyPop - 1);
+    guard.kittyPushed = 0;
     writeFromHandler(guard.restore, guard.restoreLength);
     if (guard.haveSavedModes) tcsetattr(guard.ttyFd, TCSANOW, &guard.savedModes);
     errno = savedErrno;
@@ -248,7 +265,7 @@ std::vector<std::string> wrapWords(std::string_view text, std::size_t width) {
 }  // namespace
 
 TerminalConsole::TerminalConsole(const TerminalOptions& options)
-    : outFd_(fileno(options.output)) {
+    : outFd_(fileno(options.output)), inFd_(fileno(options.input)) {
     if (std::strcmp(std::setlocale(LC_CTYPE, nullptr), "C") == 0) std::setlocale(LC_ALL, "");
     unicode_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
 
@@ -296,6 +313,7 @@ TerminalConsole::TerminalConsole(const TerminalOptions& options)
 }
 
 TerminalConsole::~TerminalConsole() {
+    setHeldKeyMode(false);
     set_term(screen_);
     curs_set(1);
     endwin();
@@ -646,6 +664,10 @@ KeyEvent TerminalConsole::toKeyEvent(const RawKey& key) {
 }
 
 std::vector<KeyEvent> TerminalConsole::peekKeys(std::size_t max) {
+    if (heldMode_) {
+        pollHeldKeys();
+        return {heldEvents_.begin(), heldEvents_.begin() + static_cast<long>(std::min(max, heldEvents_.size()))};
+    }
     pollInput();
     std::vector<KeyEvent> events;
     for (std::size_t i = 0; i < pending_.size() && i < max; ++i)
@@ -654,6 +676,11 @@ std::vector<KeyEvent> TerminalConsole::peekKeys(std::size_t max) {
 }
 
 void TerminalConsole::consumeKeys(std::size_t count) {
+    if (heldMode_) {
+        heldEvents_.erase(heldEvents_.begin(),
+                          heldEvents_.begin() + static_cast<long>(std::min(count, heldEvents_.size())));
+        return;
+    }
     pending_.erase(pending_.begin(),
                    pending_.begin() + static_cast<long>(std::min(count, pending_.size())));
 }
@@ -661,6 +688,115 @@ void TerminalConsole::consumeKeys(std::size_t count) {
 void TerminalConsole::flushInput() {
     flushinp();
     pending_.clear();
+    heldEvents_.clear();
+}
+
+// ---- held keys (the space shooter) ----
+
+std::size_t TerminalConsole::readRawBytes(char* buffer, std::size_t capacity, int waitMs) const {
+    pollfd ready{inFd_, POLLIN, 0};
+    if (poll(&ready, 1, waitMs) <= 0 || (ready.revents & POLLIN) == 0) return 0;
+    ssize_t n = read(inFd_, buffer, capacity);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+bool TerminalConsole::reportsKeyReleases() {
+    if (kittySupport_ >= 0) return kittySupport_ == 1;
+    kittySupport_ = 0;
+    if (isatty(inFd_) != 1 || isatty(outFd_) != 1) return false;
+    flushinp();
+    pending_.clear();
+    writeRaw(kKittyQuery);
+    KeyStream replies;
+    std::vector<StreamKey> keys;
+    char buffer[256];
+    const std::uint64_t start = nowMs();
+    while (nowMs() - start < static_cast<std::uint64_t>(kKittyAnswerMs)) {
+        replies.feed(buffer, readRawBytes(buffer, sizeof buffer, 50), keys);
+        for (const StreamKey& key : keys) {
+            if (key.key == StreamKey::kFlagsReply) kittySupport_ = 1;
+            if (key.key == StreamKey::kAttributesReply) return kittySupport_ == 1;
+        }
+        keys.clear();
+    }
+    return kittySupport_ == 1;
+}
+
+void TerminalConsole::pushKittyFlags() {
+    writeRaw(kKittyPush);
+    guard.kittyPushed = 1;
+}
+
+void TerminalConsole::popKittyFlags() {
+    if (!guard.kittyPushed) return;
+    writeRaw(kKittyPop);
+    guard.kittyPushed = 0;
+}
+
+void TerminalConsole::setHeldKeyMode(bool on) {
+    if (on == heldMode_) return;
+    if (on) reportsKeyReleases();
+    flushinp();
+    pending_.clear();
+    if (!on) {
+        if (kittySupport_ == 1) popKittyFlags();
+        // Reports already on their way would otherwise be typed into the
+        // next line as "[32;1:3u": wait for the terminal to fall silent.
+        char buffer[512];
+        for (int rounds = 0; rounds < 100 && readRawBytes(buffer, sizeof buffer, 30) > 0; ++rounds) {
+        }
+    }
+    heldEvents_.clear();
+    keyStream_ = KeyStream{};
+    repeatRelease_.reset();
+    if (on && kittySupport_ == 1) pushKittyFlags();
+    heldMode_ = on;
+}
+
+// With the protocol on, Ctrl-Z is a key like any other: stop as the
+// terminal would have, with the protocol off while we are away.
+void TerminalConsole::suspendFromKey() {
+    popKittyFlags();
+    raise(SIGTSTP);
+    pushKittyFlags();
+    repaint();
+}
+
+void TerminalConsole::takeStreamKey(const StreamKey& key, std::uint64_t now) {
+    if (key.key < 0) return;  // a late answer to the protocol query
+    const bool ctrl = (key.modifiers & 4) != 0;
+    if (ctrl && key.type != StreamKey::Release && key.key == 'c') {
+        popKittyFlags();
+        raise(SIGINT);
+        return;
+    }
+    if (ctrl && key.type == StreamKey::Press && key.key == 'z') {
+        suspendFromKey();
+        return;
+    }
+    std::vector<KeyEvent> events;
+    if (kittySupport_ == 1) events.push_back({key.key, key.type != StreamKey::Release});
+    else repeatRelease_.key(key.key, now, events);
+    for (const KeyEvent& event : events)
+        if (heldEvents_.size() < kMaxHeldEvents) heldEvents_.push_back(event);
+}
+
+void TerminalConsole::pollHeldKeys() {
+    checkResumed();
+    const std::uint64_t now = nowMs();
+    std::vector<StreamKey> keys;
+    char buffer[512];
+    for (std::size_t n; (n = readRawBytes(buffer, sizeof buffer, 0)) > 0;) {
+        keyStream_.feed(buffer, n, keys);
+        lastByteAt_ = now;
+    }
+    if (keyStream_.holdsPartial() && now - lastByteAt_ > kLoneEscapeMs) keyStream_.endOfBurst(keys);
+    for (const StreamKey& key : keys) takeStreamKey(key, now);
+    if (kittySupport_ == 1) return;
+    std::vector<KeyEvent> releases;
+    repeatRelease_.tick(now, releases);
+    for (const KeyEvent& event : releases)
+        if (heldEvents_.size() < kMaxHeldEvents) heldEvents_.push_back(event);
 }
 
 // ---- time and title ----

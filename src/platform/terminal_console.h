@@ -4,6 +4,8 @@
 #pragma once
 
 #include "platform/console.h"
+#include "platform/key_stream.h"
+#include "platform/repeat_release.h"
 
 #include <cstdio>
 #include <deque>
@@ -59,6 +61,8 @@ public:
     std::uint64_t nowMs() override;
     int largestHeight() override;
     void setTitle(const std::string& title) override;
+    void setHeldKeyMode(bool on) override;
+    bool reportsKeyReleases() override;
 
 private:
     // One raw key from curses: wget_wch's return code and its value.
@@ -95,6 +99,13 @@ private:
     bool applyEditKey(const RawKey& key);  // false when the key ends the line
     void recallHistory(int step);
     void writeRaw(std::string_view bytes) const;
+    // Held-key mode reads the terminal's bytes itself.
+    std::size_t readRawBytes(char* buffer, std::size_t capacity, int waitMs) const;
+    void pollHeldKeys();
+    void takeStreamKey(const StreamKey& key, std::uint64_t now);
+    void pushKittyFlags();
+    void popKittyFlags();
+    void suspendFromKey();
 
     ::screen* screen_ = nullptr;
     int outFd_ = -1;
@@ -112,6 +123,13 @@ private:
     std::array<unsigned int, 256> styles_{};
     std::array<bool, 256> blanked_{};  // drawn as a blank: the text cannot show
     std::deque<RawKey> pending_;
+    int inFd_ = -1;
+    bool heldMode_ = false;
+    int kittySupport_ = -1;  // -1 not asked yet, 0 no, 1 yes
+    KeyStream keyStream_;
+    RepeatRelease repeatRelease_;
+    std::deque<KeyEvent> heldEvents_;
+    std::uint64_t lastByteAt_ = 0;
     std::vector<std::wstring> history_;
     std::optional<LineEdit> editing_;
     std::string lastTitle_;

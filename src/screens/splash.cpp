@@ -5,6 +5,7 @@
 #include "core/colors.h"
 #include "core/text.h"
 #include "items/loadscreen.h"
+#include "minigame/editor.h"
 #include "screens/creator.h"
 #include "screens/sysmenu.h"
 
@@ -39,13 +40,14 @@ void Splash::startNewGame() {
 }
 
 void Splash::Update(const std::string& command) {
-    // "editor" opens the space shooter and "guide" the tutorial, once those
-    // screens exist.
+    // "editor" (the space shooter's first mission) is kept off the menu.
     if (matchesAny(command, {"start new game", "sn", "s", "1"})) {
         startNewGame();
     } else if (matchesAny(command, {"load", "l", "2"})) {
         game().screen.clearMessages();
         setSubState(new Loadscreen(this));
+    } else if (command == "editor") {
+        setSubState(new Editor(this, 1));
     } else if (matchesAny(command, {"exit", "e", "0"})) {
         *running_ = 0;
         closeState();

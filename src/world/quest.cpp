@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "data/planet_table.h"
 #include "items/inventory.h"
+#include "minigame/editor.h"
 #include "screens/creator.h"
 #include "world/dungeon.h"
 #include "world/map.h"
@@ -310,7 +311,10 @@ void Quest::event() {
         if (returnToTown_) askTownFlag_ = true;
         g.screen.clearMessages();
     }
-    // Minigame missions launch from here once the space shooter exists.
+    if (!minigame_.empty()) {
+        openScreen(new Editor(this, minigameLevel_));
+        g.screen.clearMessages();
+    }
 }
 
 void Quest::giveRewards() {
