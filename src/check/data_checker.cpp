@@ -175,7 +175,7 @@ std::vector<DataProblem> DataChecker::run() {
     static constexpr Step kSteps[] = {&DataChecker::checkPictures, &DataChecker::checkPlanetList,
                                       &DataChecker::checkSpells,   &DataChecker::checkItems,
                                       &DataChecker::checkCombat,   &DataChecker::checkWorld,
-                                      &DataChecker::checkQuests};
+                                      &DataChecker::checkQuests,   &DataChecker::checkMinigame};
     // Whatever a hostile file does to one step, the others still run and the
     // run still ends with a report.
     for (const Step step : kSteps) {

@@ -63,6 +63,7 @@ private:
     void checkWorld();
     void checkQuests();
     void checkPictures();
+    void checkMinigame();
 
     // A whole picture drawn with the art reader: it must be there, and
     // every line must reach the screen and fit on it.
