@@ -95,6 +95,12 @@ const char* const kCheckFiles[][2] = {
     {"art/introstatic.txt", "  *  .  *\n"},
     {"scripts/spell_cast.lua", "SpellEffects = {}\nfunction SpellCast() end\n"},
     {"scripts/enemy_ai.lua", "MonsterActions = {}\nfunction MonsterAI() end\n"},
+    {"quorix/level_1.txt",
+     "LEVEL_BEGIN:1\n# note\nWAVE_BEGIN:1\nWAVE_WAIT_AFTER:10\nWAVE_PORTRAIT:p\nGROUP_BEGIN:\n"
+     "GROUP_SHIP_NUMBER:2\nGROUP_END:\nSTART_AI:\nAI_MOVE:9\nEND_AI:\nEND_AI_SET:\nWAVE_END:\nEND_ALL_WAVES:\n"
+     "BOSS_BEGIN:\nREAD_BOSS_STATS:\nBOSS_HEALTH:100\nBEGIN_FIRING_LOCATIONS:\n# note\nFIRING_X:0\n"
+     "FIRING_Y:1\nEND_FIRING_LOCATIONS:\nBEGIN_AI_SET:\nAI_AFTER_TIMER:50\nAI_FIRING_LOCATION:0\nEND_AI:\n"
+     "END_AI_SET:\nBOSS_END:\n"},
 };
 constexpr std::size_t kCheckFileCount = std::size(kCheckFiles);
 
@@ -171,7 +177,7 @@ constexpr orv::CheckPart kCheckPartOf[] = {
     orv::CheckPart::PlanetList, orv::CheckPart::Spells, orv::CheckPart::Items,  orv::CheckPart::Items,
     orv::CheckPart::Items,      orv::CheckPart::Combat, orv::CheckPart::Combat, orv::CheckPart::Quests,
     orv::CheckPart::World,      orv::CheckPart::World,  orv::CheckPart::Pictures, orv::CheckPart::Pictures,
-    orv::CheckPart::Combat,     orv::CheckPart::Combat,
+    orv::CheckPart::Combat,     orv::CheckPart::Combat,   orv::CheckPart::Minigame,
 };
 static_assert(std::size(kCheckPartOf) == kCheckFileCount);
 

@@ -169,22 +169,20 @@ std::vector<std::string> DataChecker::listedPlanets() {
     return planets;
 }
 
+// Every part of the check, in the order of CheckPart.
+const DataChecker::Step DataChecker::kParts[] = {
+    &DataChecker::checkPictures, &DataChecker::checkPlanetList, &DataChecker::checkSpells,
+    &DataChecker::checkItems,    &DataChecker::checkCombat,     &DataChecker::checkWorld,
+    &DataChecker::checkQuests,   &DataChecker::checkMinigame};
+
 std::vector<DataProblem> DataChecker::run() {
     problems_.clear();
-    static constexpr Step kSteps[] = {&DataChecker::checkPictures, &DataChecker::checkPlanetList,
-                                      &DataChecker::checkSpells,   &DataChecker::checkItems,
-                                      &DataChecker::checkCombat,   &DataChecker::checkWorld,
-                                      &DataChecker::checkQuests};
-    for (const Step step : kSteps) runGuarded(step);
+    for (const Step step : kParts) runGuarded(step);
     return problems_;
 }
 
 std::vector<DataProblem> DataChecker::runPart(CheckPart part) {
     problems_.clear();
-    static constexpr Step kParts[] = {&DataChecker::checkPictures, &DataChecker::checkPlanetList,
-                                      &DataChecker::checkSpells,   &DataChecker::checkItems,
-                                      &DataChecker::checkCombat,   &DataChecker::checkWorld,
-                                      &DataChecker::checkQuests};
     runGuarded(kParts[static_cast<int>(part)]);
     return problems_;
 }

@@ -19,7 +19,7 @@ struct DataProblem {
 };
 
 // The parts of the check that can run alone (the fuzzer runs one at a time).
-enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests };
+enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests, Minigame };
 
 class DataChecker {
 public:
@@ -60,6 +60,7 @@ public:
 
 private:
     using Step = void (DataChecker::*)();
+    static const Step kParts[];
     void runGuarded(Step step);
     void checkPlanetList();
     void checkSpells();
@@ -69,6 +70,7 @@ private:
     void checkWorld();
     void checkQuests();
     void checkPictures();
+    void checkMinigame();
 
     // A whole picture drawn with the art reader: it must be there, and
     // every line must reach the screen and fit on it.

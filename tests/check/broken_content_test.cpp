@@ -222,6 +222,68 @@ TEST(BrokenContent, QuestStructureKeepsTheStoryGoing) {
     EXPECT_TRUE(mentions(problems, file, 28, "the scene has no END_QUEST_ROOM before the end of the file"));
 }
 
+TEST(BrokenContent, MissionFilesKeepTheMissionReadersRules) {
+    ContentCopy content;
+    // The title's mission, written only for these rules.
+    std::string mission =
+        "LEVEL_BEGIN:1\n"                                                  // 1
+        "WAVE_BEGIN:1\n"                                                   // 2: never examined
+        "WAVE_BEGIN:1\n"                                                   // 3: no wait, 100 ships
+        "WAVE_TEXT:say END_AI: twice\n"                                    // 4
+        "WAVE_PORTRAIT:portraits/nobody\n"                                 // 5
+        "GROUP_BEGIN:\nGROUP_SHIP_NUMBER:60\nGROUP_END:\n"                 // 6-8
+        "START_AI:\nEND_AI:\nEND_AI_SET:\n"                                // 9-11
+        "GROUP_BEGIN:\nGROUP_SHIP_NUMBER:40\nGROUP_END:\n";                // 12-14
+    for (int step = 0; step < 10; ++step) mission += "START_AI:\nEND_AI:\n";  // 15-34: the tenth at 33
+    mission +=
+        "END_AI_SET:\nWAVE_END:\n"                                         // 35-36
+        "# a note that says WAVE_END: aloud\n"                             // 37
+        "WAVE_BEGIN:3\nWAVE_WAIT_AFTER:10\nWAVE_END:\n"                    // 38-40: no wave 2
+        "END_ALL_WAVES:\n"                                                 // 41
+        "BOSS_BEGIN:\nREAD_BOSS_STATS:\nBOSS_HEALTH:500\n"                 // 42-44
+        "BEGIN_FIRING_LOCATIONS:\nFIRING_X:0\n"                            // 45-46: 46 is skipped
+        "FIRING_Y:1\nFIRING_X:0\nFIRING_Y:3\nEND_FIRING_LOCATIONS:\n"      // 47-50: two points
+        "BEGIN_AI_SET:\nAI_AFTER_TIMER:0\nAI_FIRING_LOCATION:2\n"          // 51-53
+        "AI_BTYPE:13\nEND_AI:\nEND_AI_SET:\nBOSS_END:\n";                  // 54-57
+    content.write("quorix/level_1.txt", mission);
+    // Quests that open a mission with no file, and no mission at all.
+    const std::string quest = "quests/Empyreon VI.txt";
+    const int opener = content.lineStarting(quest, "QUEST_ITEM_QUORIX:");
+    ASSERT_GT(opener, 0);
+    auto questLines = content.lines(quest);
+    questLines.insert(questLines.begin() + opener, {"QUEST_ROOM_QUORIX_LEVEL:9", "QUEST_ROOM_QUORIX_LEVEL:two"});
+    content.writeLines(quest, questLines);
+    fs::remove(content.data() / "art/quorix/game_over.txt");
+
+    const auto problems = content.check();
+    const std::string file = "quorix/level_1.txt";
+    for (const auto& [line, words] : std::vector<std::pair<int, std::string>>{
+             {2, "the line after LEVEL_BEGIN: is never read"},
+             {3, "wave 1 has no WAVE_WAIT_AFTER"},
+             {3, "spawns 100 ships"},
+             {4, "holds both \"WAVE_TEXT:\" and \"END_AI:\""},
+             {5, "portrait \"portraits/nobody\" lacks 1.txt 2.txt blink.txt"},
+             {33, "a tenth flight step"},
+             {37, "this note holds the key text \"WAVE_END:\""},
+             {38, "there is no wave 2"},
+             {46, "the line after BEGIN_FIRING_LOCATIONS: is skipped"},
+             {53, "firing point 2 does not exist: the boss has 2"},
+             {54, "bullet type 13"},
+             {42, "no boss step lasts a frame"},
+         })
+        EXPECT_TRUE(mentions(problems, file, line, words)) << line << ": " << words << "\n" << describe(problems);
+    EXPECT_TRUE(mentions(problems, "quorix/level_9.txt", 0,
+                         ": mission 9, opened by quests/Empyreon VI.txt line " +
+                             std::to_string(opener + 1)))
+        << describe(problems);
+    EXPECT_TRUE(mentions(problems, quest, opener + 2, "mission \"two\" is not a mission number"));
+    EXPECT_TRUE(mentions(problems, "art/quorix/game_over.txt", 0, "missing"));
+    // The game's own missions keep every rule.
+    for (const std::string& broken : std::vector<std::string>{"quorix/level_1.txt", quest, "art/quorix/game_over.txt"})
+        content.restore(broken);
+    EXPECT_TRUE(content.check().empty()) << describe(content.check());
+}
+
 TEST(BrokenContent, HostileFilesNeverStopTheCheck) {
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131 + 7) % 256);
@@ -230,7 +292,7 @@ TEST(BrokenContent, HostileFilesNeverStopTheCheck) {
         "planets/Planet List.txt", "spells/spells.txt", "items/swords.txt", "items/prefix.txt",
         "items/suffix.txt",        "monsters/Guelf.txt", "monsters/Bosses.txt", "quests/Guelf.txt",
         "towns/towns.txt",         "art/splash.txt",    "art/animations/24.txt", "scripts/enemy_ai.lua",
-        "dungeons/Guelf.txt"};
+        "dungeons/Guelf.txt",      "quorix/level_1.txt"};
     ContentCopy content;
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
