@@ -141,25 +141,33 @@ bool HeadlessConsole::readLine(std::string& line) {
 }
 
 std::vector<KeyEvent> HeadlessConsole::peekKeys(std::size_t max) {
-    std::vector<KeyEvent> keys;
+    if (heldKeyMode_ && pilot_ && pilotFrame_ != framesWritten_) {
+        pilotFrame_ = framesWritten_;
+        for (const KeyEvent& key : pilot_(current_)) pilotKeys_.push_back(key);
+    }
+    std::vector<KeyEvent> keys(pilotKeys_.begin(), pilotKeys_.begin() + static_cast<long>(std::min(max, pilotKeys_.size())));
     // Keys arrive one after another: only the first can have arrived
     // before the ones behind it start their own delay, and those that
     // follow it with no delay of their own arrive with it.
+    bool first = true;
     for (const Input& input : script_) {
         if (keys.size() >= max || !input.isKey) break;
-        if (keys.empty() ? !keyArrived(input) : input.delayMs != 0) break;
+        if (first ? !keyArrived(input) : input.delayMs != 0) break;
         keys.push_back(input.key);
+        first = false;
     }
     return keys;
 }
 
 void HeadlessConsole::consumeKeys(std::size_t count) {
     count = std::min(count, peekKeys(count).size());
+    for (; count > 0 && !pilotKeys_.empty(); --count) pilotKeys_.pop_front();
     while (count-- > 0) takeFront();
 }
 
 void HeadlessConsole::flushInput() {
     // Only keys already pressed go; scripted lines and later keys stay.
+    pilotKeys_.clear();
     consumeKeys(script_.size());
 }
 

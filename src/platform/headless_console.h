@@ -44,6 +44,11 @@ public:
 
     void setLargestHeight(int rows) { largest_ = rows; }
 
+    // A player at the keys while held keys are on (the test pilot): asked
+    // once for every frame written, with that frame; its keys arrive at once.
+    using Pilot = std::function<std::vector<KeyEvent>(const Cells&)>;
+    void setPilot(Pilot pilot) { pilot_ = std::move(pilot); }
+
     void writeFrame(const Cells& cells) override;
     const Cells& readBack() const override { return current_; }
     bool readLine(std::string& line) override;
@@ -82,6 +87,9 @@ private:
     int largest_ = kConsoleHeight;
     std::string title_;
     bool heldKeyMode_ = false;
+    Pilot pilot_;
+    std::size_t pilotFrame_ = 0;
+    std::deque<KeyEvent> pilotKeys_;
     int carriedDelayMs_ = 0;  // a "#wait" waiting for the next key
     std::size_t framesWritten_ = 0;
     std::size_t linesRead_ = 0;
