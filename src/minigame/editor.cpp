@@ -77,16 +77,17 @@ void Editor::drawBriefing() {
     screen.addMenuOption("<1> Begin the mission");
 }
 
-void Editor::drawResults() {
+void Editor::drawResults() { game().screen.addArtLine(resultsPage(state_->ship.score, rewardNames_)); }
+
+std::string Editor::resultsPage(int score, const std::array<std::string, 5>& rewardNames) {
     const std::string pad(15, ' ');
-    const int score = state_->ship.score;
     std::string page = "\n\n" + pad + colorGreen + "All enemies have been defeated!\n\n" + colorWhite;
     page += pad + colorGreen + "Your score is: " + colorYellow + std::to_string(score) + colorWhite + "\n\n";
-    for (const std::string& name : rewardNames_)
+    for (const std::string& name : rewardNames)
         page += pad + colorGreen + "You recieve: " + colorYellow + name + colorWhite + "\n\n";
     page += pad + colorGreen + "Experience Gained: " + colorYellow + toText(score * 0.05) + colorWhite + "\n\n";
     page += pad + colorGreen + "Loot Gained: " + colorYellow + toText(score * 0.02) + colorWhite + "\n\n";
-    game().screen.addArtLine(page);
+    return page;
 }
 
 void Editor::Update(const std::string& command) {

@@ -26,6 +26,8 @@ public:
     void Update(const std::string& command) override;
 
     const std::array<std::string, 5>& rewardNames() const { return rewardNames_; }
+    // The results page of a won mission, as one block of art.
+    static std::string resultsPage(int score, const std::array<std::string, 5>& rewardNames);
     bool won() const { return won_; }
     bool lost() const { return lost_; }
     int score() const { return state_->ship.score; }
