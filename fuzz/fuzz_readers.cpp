@@ -22,6 +22,7 @@
 
 #include "app/game.h"
 #include "check/data_checker.h"
+#include "minigame/engine.h"
 #include "combat/monster.h"
 #include "core/dice.h"
 #include "data/record.h"
@@ -40,10 +41,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kAreas = 11;
+constexpr int kAreas = 12;
 const char* const kAreaNames[kAreas] = {"spell file",   "script record", "art file",      "messages",
                                         "room files",   "town",          "item files",    "monster files",
-                                        "planet list",  "content check", "save slot"};
+                                        "planet list",  "content check", "save slot", "mission file"};
 long executions[kAreas] = {};
 // Whether the planet list is the save slot area's own (the planet list area
 // writes anything there).
@@ -110,7 +111,7 @@ struct Workspace {
     Workspace() {
         // One directory per process, so parallel runs never share files.
         dir = fs::temp_directory_path() / ("orvantis-fuzz-" + std::to_string(getpid()));
-        for (const char* folder : {"art", "spells", "dungeons", "quests", "towns", "monsters", "planets"})
+        for (const char* folder : {"art", "spells", "dungeons", "quests", "towns", "monsters", "planets", "quorix"})
             fs::create_directories(dir / folder);
         fs::copy(fs::path(ORVANTIS_SOURCE_DATA) / "items", dir / "items", fs::copy_options::recursive |
                                                                               fs::copy_options::overwrite_existing);
@@ -215,6 +216,27 @@ void fuzzSaveSlot(orv::Game& game, orv::ItemFileSource& diskItems, const std::st
     orv::setItemFileSource(&diskItems);
 }
 
+// A mission file: its waves read one after another as a mission does, its
+// boss with them, and a few seconds of the mission flown with every weapon.
+void fuzzMission(orv::Game& game, const std::string& text) {
+    writeFile("quorix/level_1.txt", text);
+    static orv::MissionState state;
+    orv::Mission mission(state, game.screen, &game.player);
+    mission.begin(1, "Fuzz");
+    orv::HeldKeys keys;
+    keys.fire = true;
+    for (int frame = 0; frame < 300 && !state.won && !state.lost; ++frame) {
+        state.primaryWeapon = frame / 60 % 5;
+        state.secondaryWeapon = 5 + frame / 30 % 6;
+        keys.bomb = frame % 50 == 0;
+        mission.fireWeapons(keys);
+        mission.moveAndDraw(keys, orv::FrameMode::Play);
+        // No waits: the next wave comes as soon as the field is clear.
+        state.level.waveWait = 0;
+        mission.afterFrame(false);
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -275,6 +297,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 8: fuzzPlanetList(game, text); break;
         case 9: fuzzCheck(selector, text.size() > 1 ? text.substr(1) : ""); break;
         case 10: fuzzSaveSlot(game, workspace.diskItems, text); break;
+        case 11: fuzzMission(game, text); break;
         default:  // text shown as messages and options
             game.screen.addMessage(text);
             game.screen.addMenuOption(text);
