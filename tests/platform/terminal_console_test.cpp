@@ -478,5 +478,57 @@ TEST(TerminalConsole, SmallTerminalShowsNoticeUntilResizedThenTheFrame) {
     EXPECT_TRUE(exitedWith(game.waitExit(), 0));
 }
 
+// The space shooter's held keys on a real terminal: the kitty protocol is
+// asked for, switched on for the mission and off after it; a terminal that
+// does not speak it gets releases guessed from the end of auto-repeat.
+TEST(TerminalConsole, HeldKeysUseTheKittyProtocolWhereAnsweredAndGuessElsewhere) {
+    auto play = [] {
+        TerminalConsole console;
+        console.writeFrame(Cells{});
+        note("ready");
+        note(console.reportsKeyReleases() ? "kitty" : "plain");
+        console.setHeldKeyMode(true);
+        note("held");
+        std::vector<KeyEvent> keys;
+        for (int i = 0; i < 400 && keys.size() < 3; ++i) {
+            const auto more = console.peekKeys(16);
+            console.consumeKeys(more.size());
+            keys.insert(keys.end(), more.begin(), more.end());
+            console.sleepMs(5);
+        }
+        note("keys=" + describe(keys));
+        console.setHeldKeyMode(false);
+        note("off");
+        return 0;
+    };
+    {
+        PtyGame game(53, 80, play);
+        ASSERT_TRUE(game.waitFor(marker("ready")));
+        ASSERT_TRUE(game.waitFor("\x1b[?u\x1b[c"));
+        game.type("\x1b[?0u\x1b[?62;22c");
+        ASSERT_TRUE(game.waitFor(marker("held")));
+        EXPECT_NE(game.between("kitty", "held").find("\x1b[>11u"), std::string::npos);
+        game.type("\x1b[32u\x1b[1;1:2");  // a sequence split across reads
+        game.type("A\x1b[32;1:3u");
+        EXPECT_TRUE(game.waitFor(marker("keys=32,4097,32^,")));
+        ASSERT_TRUE(game.waitFor(marker("off")));
+        EXPECT_NE(game.between("keys=32,4097,32^,", "off").find("\x1b[<u"), std::string::npos);
+        EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+    }
+    {
+        PtyGame game(53, 80, play);
+        ASSERT_TRUE(game.waitFor(marker("ready")));
+        ASSERT_TRUE(game.waitFor("\x1b[?u\x1b[c"));
+        game.type("\x1b[?62;22c");
+        ASSERT_TRUE(game.waitFor(marker("held")));
+        EXPECT_NE(game.output.find(marker("plain")), std::string::npos);
+        game.type("dd");  // a press and its first repeat, then silence
+        game.type("\x1b");
+        EXPECT_TRUE(game.waitFor(marker("keys=100,100^,27,")));
+        EXPECT_EQ(game.output.find("\x1b[>11u"), std::string::npos);
+        EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+    }
+}
+
 }  // namespace
 }  // namespace orv
