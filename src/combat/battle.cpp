@@ -10,6 +10,7 @@
 #include "core/text.h"
 #include "items/inventory.h"
 #include "screens/creator.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -51,7 +52,7 @@ Battle::Battle(State* parent, std::unique_ptr<Monster> monster)
     lowerLabel_ = monster_->lowerPart;
     middleLabel_ = monster_->middlePart;
     upperLabel_ = monster_->upperPart;
-    // The battle guide opens here the first time once the tutorial exists.
+    Tutorial::offer(this, LessonBattle);
 }
 
 Battle::~Battle() = default;

@@ -10,6 +10,7 @@
 #include "items/battle_turns.h"
 #include "items/item.h"
 #include "items/stat_rows.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -64,7 +65,7 @@ Inventory::Inventory(State* parent, Protagonist& who, BattleTurns* battle)
     ItemList& items = game().player.inventory;
     items.sortByLevel();
     items.sortByType();
-    // The inventory guide opens here the first time once the tutorial exists.
+    Tutorial::offer(this, LessonInventory);
 }
 
 void Inventory::rebuildVisible() {

@@ -28,24 +28,27 @@ std::string padDisplay(std::string text, std::size_t width) {
 // statistics of a fight with a plan instead of a class.
 struct SheetStyle {
     bool live = false;
+    bool plan = false;          // the last line is the battle plan, not the type
+    bool wholeNumbers = false;  // the final sheet drops the fractions
 };
 
 std::vector<SheetLine> sheetLines(const Protagonist& who, SheetStyle style = {}) {
     auto stat = [&](const char* label, float value) {
-        return SheetLine{colorMagenta + label + colorWhite, toText(value)};
+        return SheetLine{colorMagenta + label + colorWhite,
+                         style.wholeNumbers ? toText(static_cast<long>(value)) : toText(value)};
     };
     auto resist = [&](const char* label, float value) {
         const std::string shown =
-            style.live ? toText(static_cast<long>((1.0f - value) * 100.0f)) + "%" : resistancePercent(value);
+            style.plan ? toText(static_cast<long>((1.0f - value) * 100.0f)) + "%" : resistancePercent(value);
         return SheetLine{"  " + colorMagenta + label + colorWhite, shown};
     };
     auto defence = [&](const char* label, float value) {
         return SheetLine{"  " + colorMagenta + label + colorWhite, toText(value)};
     };
     StatBlock s = style.live ? who.effective : who.stats;
-    s[Level] = who.stats[Level];
+    if (!style.wholeNumbers) s[Level] = who.stats[Level];
     const ResistanceBlock& r = style.live ? who.effectiveResistances : who.resistances;
-    const SheetLine last = style.live ? SheetLine{colorRed + "Current Plan: " + colorWhite, who.className}
+    const SheetLine last = style.plan ? SheetLine{colorRed + "Current Plan: " + colorWhite, who.className}
                                       : SheetLine{colorRed + "Type: " + colorWhite, who.className};
     return {
         {colorYellow + "Name: " + colorWhite, who.name},
@@ -92,12 +95,7 @@ std::vector<std::string> boxColumn(const std::vector<std::string>& words, std::s
     return column;
 }
 
-}  // namespace
-
-std::string resistancePercent(float resistance) { return toText((1.0f - resistance) * 100.0f) + "%"; }
-
-std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords) {
-    const std::vector<SheetLine> lines = sheetLines(who);
+std::vector<std::string> sheetWithBox(const std::vector<SheetLine>& lines, const std::vector<std::string>& boxWords) {
     const std::vector<std::string> box = boxColumn(boxWords, lines.size());
     std::vector<std::string> sheet;
     for (std::size_t i = 0; i < lines.size(); ++i)
@@ -105,8 +103,20 @@ std::vector<std::string> characterSheet(const Protagonist& who, const std::vecto
     return sheet;
 }
 
+}  // namespace
+
+std::string resistancePercent(float resistance) { return toText((1.0f - resistance) * 100.0f) + "%"; }
+
+std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords) {
+    return sheetWithBox(sheetLines(who), boxWords);
+}
+
+std::vector<std::string> finalSheet(const Protagonist& who, const std::vector<std::string>& boxWords) {
+    return sheetWithBox(sheetLines(who, SheetStyle{true, false, true}), boxWords);
+}
+
 std::vector<std::string> ordersSheet(const Protagonist& sidekick) {
-    std::vector<SheetLine> lines = sheetLines(sidekick, SheetStyle{true});
+    std::vector<SheetLine> lines = sheetLines(sidekick, SheetStyle{true, true, false});
     lines.back().value = static_cast<const Sidekick&>(sidekick).battleMode;
     const std::vector<std::string> box = boxColumn({"ORDER", "YOUR", "SIDEKICK"}, lines.size());
     std::vector<std::string> sheet;

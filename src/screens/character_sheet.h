@@ -10,6 +10,8 @@ class Protagonist;
 
 // The sheet of one protagonist beside a framed box with the given words.
 std::vector<std::string> characterSheet(const Protagonist& who, const std::vector<std::string>& boxWords);
+// The hero's sheet at the end of the story: live values in whole numbers.
+std::vector<std::string> finalSheet(const Protagonist& who, const std::vector<std::string>& boxWords);
 // Player and sidekick side by side under "LEVEL UP!".
 std::vector<std::string> levelUpSheet(const Protagonist& player, const Protagonist& sidekick);
 // The sidekick's card on the battle's orders screen: its live statistics,

@@ -7,6 +7,7 @@
 #include "data/level_up.h"
 #include "screens/character_sheet.h"
 #include "world/quest.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -123,8 +124,8 @@ Creator::Creator(State* parent, bool levelUpMode) : State(parent), levelUpMode_(
                             " levels." + colorWhite);
     }
     g.screen.addMessage(colorWhite);
-    // The first-game guide opens over creation once the tutorial exists.
     awaitingName_ = !levelUpMode_;
+    if (!levelUpMode_) Tutorial::offer(this, LessonIntro);
 }
 
 void Creator::Draw() {

@@ -8,6 +8,7 @@
 #include "minigame/editor.h"
 #include "screens/creator.h"
 #include "screens/sysmenu.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -31,8 +32,10 @@ void Splash::startNewGame() {
     Game& g = game();
     g.player.spells.clear();
     g.screen.clearMessages();
-    setSubState(new Creator(this, false));
+    // The new game's hints are set before creation asks for its lesson, so
+    // a new game begun after playing a loaded one still opens with it.
     g.player.resetGame();
+    setSubState(new Creator(this, false));
     g.player.reset();
     g.sidekick.reset();
     g.player.learnSpells(1);
@@ -40,7 +43,8 @@ void Splash::startNewGame() {
 }
 
 void Splash::Update(const std::string& command) {
-    // "editor" (the space shooter's first mission) is kept off the menu.
+    // "editor" (the space shooter's first mission) and "guide" (the lesson
+    // on starting a game) are kept off the menu, for whoever looks for them.
     if (matchesAny(command, {"start new game", "sn", "s", "1"})) {
         startNewGame();
     } else if (matchesAny(command, {"load", "l", "2"})) {
@@ -51,6 +55,9 @@ void Splash::Update(const std::string& command) {
     } else if (matchesAny(command, {"exit", "e", "0"})) {
         *running_ = 0;
         closeState();
+    } else if (matchesAny(command, {"guide", "g", "3"})) {
+        game().screen.clearFrame();
+        setSubState(new Tutorial(this, LessonIntro));
     } else if (command == "-") {
         game().screen.clearFrame();
         setSubState(new Sysmenu(this));

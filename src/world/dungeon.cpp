@@ -6,10 +6,12 @@
 #include "core/colors.h"
 #include "core/text.h"
 #include "items/inventory.h"
+#include "screens/sidetalk.h"
 #include "screens/sysmenu.h"
 #include "world/dungeon_spell.h"
 #include "world/quest.h"
 #include "world/town.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -23,7 +25,7 @@ Dungeon::Dungeon(State* parent, const std::string& planet, bool arrivedByShip, b
     g.player.effective[HP] = g.player.effective[MaxHP];
     g.player.effective[MP] = g.player.effective[MaxMP];
     g.sidekick.effective[HP] = g.sidekick.effective[MaxHP];
-    // The dungeon guide opens here the first time once the tutorial exists.
+    Tutorial::offer(this, LessonDungeon);
     Screen& screen = g.screen;
     const auto before = screen.snapshot();
     screen.clearFrame();
@@ -175,7 +177,7 @@ void Dungeon::Update(const std::string& command) {
         g.screen.setTransitionPending(true);
         g.screen.curtainTransition(2, 32);
     }
-    // Talking to the sidekick ("8", "sp", "speak") opens with the conversation screen.
+    if (matchesAny(command, {"8", "sp", "speak"})) setSubState(new Sidetalk(this, planet_));
     if (command == "*") setSubState(new DungeonSpell(this));
 }
 

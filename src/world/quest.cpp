@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/game.h"
+#include "screens/credits.h"
 #include "combat/battle.h"
 #include "core/colors.h"
 #include "core/paths.h"
@@ -352,7 +353,7 @@ void Quest::exitScene() {
         eventDone_ = true;
         completeState();
     }
-    // The ending ("finish") rolls the credits once they exist.
+    if (keyEvent_ == "finish") openScreen(new Credits(this));
     if (!notSkipToDungeon_) openScreen(new Dungeon(parent(), planet_, false, false));
     // Closing what opened the scene, never the title screen at the root.
     auto closeOpener = [this] {

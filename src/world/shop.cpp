@@ -15,6 +15,7 @@
 #include "items/inventory.h"
 #include "items/save.h"
 #include "world/quest.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
@@ -85,7 +86,7 @@ Shop::Shop(State* parent, int kind, const std::string& townName, const std::stri
     if (kind_ == UniquePlace) g.screen.addMessage("Welcome to the " + townName + " " + shopName + ".");
     else if (kind_ >= ArmorShop && kind_ <= CommonArea) g.screen.addMessage("Welcome to the " + townName + kWelcome[kind_]);
     if (hasGoods()) stock();
-    // The shop guide opens here the first time once the tutorial exists.
+    if (kind_ >= ArmorShop && kind_ <= InnShop) Tutorial::offer(this, LessonShop);
 }
 
 void Shop::stock() {

@@ -10,6 +10,7 @@
 #include "data/planet_table.h"
 #include "items/inventory.h"
 #include "items/save.h"
+#include "screens/sidetalk.h"
 #include "screens/sysmenu.h"
 #include "world/dungeon.h"
 #include "world/quest.h"
@@ -253,8 +254,9 @@ void Town::Update(const std::string& command) {
         else leaveGame();
     } else if (command == "-") {
         setSubState(new Sysmenu(this));
+    } else if (matchesAny(command, {"sp", "speak", "8"})) {
+        setSubState(new Sidetalk(this, ""));
     }
-    // Talking to the sidekick ("sp", "speak", "8") opens with the conversation screen.
 }
 
 }  // namespace orv
