@@ -173,7 +173,8 @@ std::vector<std::string> DataChecker::listedPlanets() {
 const DataChecker::Step DataChecker::kParts[] = {
     &DataChecker::checkPictures, &DataChecker::checkPlanetList, &DataChecker::checkSpells,
     &DataChecker::checkItems,    &DataChecker::checkCombat,     &DataChecker::checkWorld,
-    &DataChecker::checkQuests,   &DataChecker::checkMinigame};
+    &DataChecker::checkQuests,   &DataChecker::checkMinigame,   &DataChecker::checkLessons,
+    &DataChecker::checkSidekick};
 
 std::vector<DataProblem> DataChecker::run() {
     problems_.clear();

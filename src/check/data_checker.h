@@ -19,7 +19,7 @@ struct DataProblem {
 };
 
 // The parts of the check that can run alone (the fuzzer runs one at a time).
-enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests, Minigame };
+enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests, Minigame, Lessons, Sidekick };
 
 class DataChecker {
 public:
@@ -71,6 +71,8 @@ private:
     void checkQuests();
     void checkPictures();
     void checkMinigame();
+    void checkLessons();
+    void checkSidekick();
 
     // A whole picture drawn with the art reader: it must be there, and
     // every line must reach the screen and fit on it.
