@@ -183,6 +183,7 @@ TEST(Player, NewGameResetsMoneyQuestsPlanetsAndHints) {
     Player& player = w.game.player;
     player.money = 5;
     player.questProgress[3][4][5] = 2;
+    player.tutorialHints = Player().tutorialHints;  // as the program makes its player
     EXPECT_TRUE(player.takeTutorial(HintSidekick));
     EXPECT_FALSE(player.takeTutorial(HintSidekick));
     player.resetGame();

@@ -129,6 +129,7 @@ TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
     TestWorld w;
     w.game.player.loadPlanetList();
     w.game.player.questProgress[0][0][0] = 0;
+    w.game.player.tutorialHints = 0xFFFFFFFFu;  // a new game's: every lesson still to come
     std::string text = saveText(w.game, "Guelf");
     EXPECT_EQ(lineCount(text), 2 * 20 + 3 + 3 + 1) << "nothing written but the first planet";
     EXPECT_EQ(text.substr(0, text.find('\n')), "PLAYER:NAME:Player");

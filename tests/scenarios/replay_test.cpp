@@ -18,6 +18,7 @@
 #include "support/pty_game.h"
 #include "world/shop.h"
 #include "world/town.h"
+#include "world/tutorial.h"
 
 namespace orv {
 namespace {
@@ -67,6 +68,8 @@ std::string terminalShop(const char* audioDriver, const std::string& outFile) {
             }
             if (!g.input.readLine(line)) break;
             root->updateCurrent(lowercase(line));
+            // The lessons are for new players, not for this replay.
+            while (dynamic_cast<Tutorial*>(root->current())) root->current()->closeState();
         }
         if (running == 1) destroyChain(root);
         return 0;

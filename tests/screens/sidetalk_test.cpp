@@ -1,0 +1,136 @@
+// Talking with the sidekick: paying and slapping it within its moods, the
+// amounts refused, its battle orders, its faces, and what it says.
+#include <gtest/gtest.h>
+
+#include "core/colors.h"
+#include "core/dice.h"
+#include "items/inventory.h"
+#include "screens/sidetalk.h"
+#include "support/test_root.h"
+#include "support/test_world.h"
+#include "world/tutorial.h"
+
+namespace orv {
+namespace {
+
+struct Talk {
+    test::InGameData data;
+    test::TestWorld world;
+    Game& g = world.game;
+    test::TestRoot root;
+    Sidetalk* talk;
+
+    explicit Talk(const std::string& planet = "") {
+        g.sidekick.name = "Bob";
+        g.sidekick.stats[Level] = 5;
+        talk = new Sidetalk(&root, planet);
+        root.setSubState(talk);
+    }
+    std::string type(const std::string& line) {
+        root.updateCurrent(line);
+        g.screen.clearFrame();
+        root.drawCurrent();
+        g.screen.render();
+        return world.console.frameText();
+    }
+    std::string newest() const { return g.screen.messages().empty() ? "" : g.screen.messages().front(); }
+};
+
+TEST(Sidetalk, MoneyCheersTheSidekickUpByItsLevelAndBadAmountsAreRefused) {
+    Talk t;
+    t.type("2");
+    EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
+    std::string screen = t.type("50");  // 50 / level 5
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 60);
+    EXPECT_EQ(t.g.player.money, 250);
+    EXPECT_EQ(t.newest(), "Bob became happier!\n");
+    EXPECT_NE(screen.find("<1> Chat"), std::string::npos);
+
+    t.type("u");
+    for (const char* refused : {"-5", "lots"}) {
+        t.type(refused);
+        EXPECT_EQ(t.newest(), "Invalid amount.\n");
+        EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
+    }
+    t.type("251");
+    EXPECT_EQ(t.newest(), "You don't have that much money.\n");
+    EXPECT_EQ(t.g.player.money, 250);
+    EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
+    // "0" cancels without pretending anyone got happier.
+    screen = t.type("0");
+    EXPECT_EQ(t.talk->mode(), Sidetalk::MainMenu);
+    EXPECT_EQ(t.newest(), "You don't have that much money.\n");
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 60);
+
+    // A fortune still stops at 99.
+    t.g.player.money = 100000;
+    t.type("2");
+    t.type("100000");
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 99);
+    EXPECT_NE(t.type("").find("ELATED"), std::string::npos);
+}
+
+TEST(Sidetalk, SlapsTakeTheMoodDownToZeroAndNoFurther) {
+    Talk t;
+    for (int i = 0; i < 5; ++i) t.type("3");
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 0);
+    EXPECT_EQ(t.newest(), colorRed + "*SLAP*" + colorWhite + " -- You slap Bob! Ouch!\n");
+    for (int i = 0; i < 5; ++i) t.type("d");
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 0);
+    const std::string screen = t.type("");
+    EXPECT_NE(screen.find("Bob's mood is currently: ANGRY"), std::string::npos);
+    EXPECT_NE(screen.find("Angry"), std::string::npos);  // the face's own name beside it
+}
+
+TEST(Sidetalk, OrdersForBattleAndTheWayOut) {
+    Talk t;
+    std::string screen = t.type("4");
+    EXPECT_NE(screen.find("<6> Ether Magic"), std::string::npos);
+    t.type("7");  // no such order: still choosing
+    EXPECT_EQ(t.talk->mode(), Sidetalk::ChoosingBattleMode);
+    t.type("3");
+    EXPECT_EQ(t.g.sidekick.battleMode, "ice magic");
+    EXPECT_EQ(t.newest(), colorRed + "Script selected: " + colorWhite + "ice magic\n");
+    t.type(".");
+    auto* inventory = dynamic_cast<Inventory*>(t.root.current());
+    ASSERT_NE(inventory, nullptr);
+    EXPECT_EQ(&inventory->current(), &t.g.sidekick);
+    t.type("0");
+    t.type("stop");
+    EXPECT_EQ(t.root.subState(), nullptr);
+}
+
+TEST(Sidetalk, ChatPicksALineOfThePlanetAndNeverAnEmptyOne) {
+    test::InGameData data;
+    test::ScratchDirectory dir;
+    dir.write("sidekick/Guelf.txt", "Only this.\n\n");  // an empty line, and the one a last break leaves
+    test::TestWorld world;
+    world.game.sidekick.name = "Bob";
+    test::TestRoot root;
+    root.setSubState(new Sidetalk(&root, "Guelf"));
+    // The faces are missing here: each says so, and the screen still draws.
+    EXPECT_EQ(world.game.screen.messages().back(), "Unable to open file \"art\\sidekick\\angry.txt\".\n");
+    world.game.screen.clearFrame();
+    root.drawCurrent();
+    seedDice(3);
+    for (int i = 0; i < 10; ++i) {
+        root.updateCurrent("c");
+        EXPECT_EQ(world.game.screen.messages().front(), colorYellow + "Bob: " + colorWhite + "Only this.\n");
+    }
+}
+
+TEST(Sidetalk, TheSidekickLessonOpensOnTheFirstTalkOnly) {
+    test::InGameData data;
+    test::TestWorld world;
+    world.game.player.tutorialHints = 0xFFFFFFFFu;
+    test::TestRoot root;
+    root.setSubState(new Sidetalk(&root, ""));
+    EXPECT_NE(dynamic_cast<Tutorial*>(root.current()), nullptr);
+    root.updateCurrent("0");
+    root.current()->closeState();
+    root.setSubState(new Sidetalk(&root, ""));
+    EXPECT_NE(dynamic_cast<Sidetalk*>(root.current()), nullptr);
+}
+
+}  // namespace
+}  // namespace orv
