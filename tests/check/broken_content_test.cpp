@@ -361,6 +361,40 @@ TEST(BrokenContent, RunawayScriptsAndUnnameablePlanetsAreReportedByTheCommandIts
 // int (the check above names such a level) made the item reader convert it
 // to an int when it rolled a prefix or suffix, which is undefined; the
 // sanitizers catch any return of it.
+TEST(BrokenContent, LessonsTheReaderWouldLoseItsWayInAreNamed) {
+    ContentCopy content;
+    const std::string shop = "tutorial/shop.txt";
+    for (const Break& b : std::vector<Break>{
+             {shop, "6", 1, "7", "the file says 7 steps but holds 6"},
+             {shop, "_3", 1, "_4", "step 3's marker \"_3\" expected here"},
+             // The answer's closing line gone: the explanation runs into the next step.
+             {shop, ":", 2, "1", "step 1's explanation must be closed by a line starting with \":\"", 3},
+             {shop, "Your first shop!", 1, "Look at the item_list.", "\"_\" is kept for step markers"},
+             {shop, "3", 1, "Three", "\"Three\" can never be given"},
+             {shop, "3", 1, "+", "the answer \"+\" skips or repeats the lesson"},
+         })
+        expectReported(content, b);
+    content.replaceLine(shop, content.lineStarting(shop, "shelves.txt"), "no-such-picture.txt");
+    fs::remove(content.data() / "tutorial/battle.txt");
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "art/tutorial/no-such-picture.txt", 0, "the picture of step 1")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "tutorial/battle.txt", 0, "missing"));
+}
+
+TEST(BrokenContent, TheSidekickNeedsItsFacesAndALineForEveryPlanet) {
+    ContentCopy content;
+    content.write("art/sidekick/sad.txt", " (  ) \n");
+    content.write("sidekick/Guelf.txt", "One thing.\n\nAnother thing.\n");
+    content.write("sidekick/Zivar.txt", std::string(300, 'a') + "\n");
+    fs::remove(content.data() / "sidekick/Aleph.txt");
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, "art/sidekick/sad.txt", 0, "a face has three lines")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "sidekick/Guelf.txt", 2, "an empty line gives the sidekick nothing to say"));
+    EXPECT_TRUE(mentions(problems, "sidekick/Zivar.txt", 1, "over 299 characters"));
+    EXPECT_TRUE(mentions(problems, "sidekick/Aleph.txt", 0, "missing"));
+    EXPECT_EQ(problems.size(), 4u) << describe(problems);
+}
+
 TEST(BrokenContent, ItemReaderTakesAHugeRecordLevelSafely) {
     test::TestWorld world;
     test::ScratchDirectory dir;
