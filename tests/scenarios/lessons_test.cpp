@@ -142,5 +142,15 @@ TEST(LessonsScenario, EveryLessonSkippedAtItsFirstStep) {
         EXPECT_EQ(p.log().find(later), std::string::npos) << later;
 }
 
+// A new game after playing another (a loaded one, say) is new in its
+// lessons too.
+TEST(LessonsScenario, ANewGameAfterAnotherStartsWithItsLesson) {
+    NewPlayer p;
+    p.g.player.tutorialHints = 0;  // a game where every lesson was had
+    p.type("1");
+    ASSERT_NE(p.lesson(), nullptr);
+    EXPECT_EQ(p.lesson()->lesson(), LessonIntro);
+}
+
 }  // namespace
 }  // namespace orv

@@ -8,7 +8,6 @@
 #include "screens/sidetalk.h"
 #include "support/test_root.h"
 #include "support/test_world.h"
-#include "world/tutorial.h"
 
 namespace orv {
 namespace {
@@ -68,6 +67,14 @@ TEST(Sidetalk, MoneyCheersTheSidekickUpByItsLevelAndBadAmountsAreRefused) {
     t.type("100000");
     EXPECT_FLOAT_EQ(t.g.sidekick.mood, 99);
     EXPECT_NE(t.type("").find("ELATED"), std::string::npos);
+
+    // A sidekick below level 1 (a hand-edited save) is paid as level 1.
+    t.g.sidekick.stats[Level] = 0;
+    t.g.sidekick.mood = 10;
+    t.g.player.money = 5;
+    t.type("2");
+    t.type("5");
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 15);
 }
 
 TEST(Sidetalk, SlapsTakeTheMoodDownToZeroAndNoFurther) {
@@ -117,19 +124,6 @@ TEST(Sidetalk, ChatPicksALineOfThePlanetAndNeverAnEmptyOne) {
         root.updateCurrent("c");
         EXPECT_EQ(world.game.screen.messages().front(), colorYellow + "Bob: " + colorWhite + "Only this.\n");
     }
-}
-
-TEST(Sidetalk, TheSidekickLessonOpensOnTheFirstTalkOnly) {
-    test::InGameData data;
-    test::TestWorld world;
-    world.game.player.tutorialHints = 0xFFFFFFFFu;
-    test::TestRoot root;
-    root.setSubState(new Sidetalk(&root, ""));
-    EXPECT_NE(dynamic_cast<Tutorial*>(root.current()), nullptr);
-    root.updateCurrent("0");
-    root.current()->closeState();
-    root.setSubState(new Sidetalk(&root, ""));
-    EXPECT_NE(dynamic_cast<Sidetalk*>(root.current()), nullptr);
 }
 
 }  // namespace

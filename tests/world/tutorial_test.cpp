@@ -1,6 +1,6 @@
 // The lessons on a lesson file written for each test: answering, repeating,
-// skipping and going wrong; a missing file; the real screen under a step;
-// and a lesson that is met once per game.
+// skipping and going wrong; a missing file or step; the real screen under a
+// step. (That each comes once a game is walked in the lessons scenario.)
 #include <gtest/gtest.h>
 
 #include "support/test_root.h"
@@ -145,17 +145,6 @@ TEST(Tutorial, AStepTheFileDoesNotHoldIsAnErrorNotAnEndlessSearch) {
     t.type("");
     const std::string screen = t.frame();  // step 2 has no marker
     EXPECT_NE(screen.find("Error Reading File!"), std::string::npos);
-}
-
-TEST(Tutorial, EachLessonIsOfferedOncePerGame) {
-    Lessons t;
-    t.g.player.tutorialHints = 0xFFFFFFFFu;
-    EXPECT_TRUE(Tutorial::offer(&t.opener, LessonShop));
-    ASSERT_NE(t.lesson(), nullptr);
-    t.type("0");
-    EXPECT_FALSE(Tutorial::offer(&t.opener, LessonShop));
-    EXPECT_EQ(t.opener.subState(), nullptr);
-    EXPECT_TRUE(Tutorial::offer(&t.opener, LessonBattle));  // the others are still waiting
 }
 
 }  // namespace
