@@ -6,13 +6,13 @@
 
 #include "check/data_checker.h"
 #include "core/text.h"
+#include "screens/sidetalk.h"
+#include "world/tutorial.h"
 
 namespace orv {
 
 namespace {
 
-const char* const kLessonFiles[] = {"intro", "shop", "dungeon", "sidekick", "inventory", "battle"};
-const char* const kFaceFiles[] = {"angry", "sad", "indifferent", "happy", "blissful"};
 constexpr std::size_t kFaceLines = 3;
 // The face stands beside the statistics, from column 30 of the screen.
 constexpr std::size_t kWidestFace = 50;
@@ -33,8 +33,8 @@ int markerOf(const std::string& line) {
 // A lesson is read step by step: the reader finds a step by going from
 // one "_" to the next, and each block runs to a line starting with ":".
 void DataChecker::checkLessons() {
-    for (const char* name : kLessonFiles) {
-        const std::string file = std::string("tutorial/") + name + ".txt";
+    for (int lesson = 0; lesson < kLessonCount; ++lesson) {
+        const std::string file = std::string("tutorial/") + lessonName(lesson) + ".txt";
         std::vector<std::string> lines;
         if (!readLines(file, lines)) continue;
         const std::optional<float> count = lines.empty() ? std::nullopt : readNumber(lines[0]);
@@ -97,7 +97,7 @@ void DataChecker::checkLessons() {
 }
 
 void DataChecker::checkSidekick() {
-    for (const char* name : kFaceFiles) {
+    for (const char* name : kMoodFaces) {
         const std::string file = std::string("art/sidekick/") + name + ".txt";
         std::vector<std::string> lines;
         if (!readLines(file, lines)) continue;

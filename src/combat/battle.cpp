@@ -52,7 +52,7 @@ Battle::Battle(State* parent, std::unique_ptr<Monster> monster)
     lowerLabel_ = monster_->lowerPart;
     middleLabel_ = monster_->middlePart;
     upperLabel_ = monster_->upperPart;
-    Tutorial::offer(this, LessonBattle);
+    Tutorial::offer(this, HintBattle);
 }
 
 Battle::~Battle() = default;

@@ -65,7 +65,7 @@ Inventory::Inventory(State* parent, Protagonist& who, BattleTurns* battle)
     ItemList& items = game().player.inventory;
     items.sortByLevel();
     items.sortByType();
-    Tutorial::offer(this, LessonInventory);
+    Tutorial::offer(this, HintInventory);
 }
 
 void Inventory::rebuildVisible() {

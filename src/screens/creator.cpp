@@ -125,7 +125,7 @@ Creator::Creator(State* parent, bool levelUpMode) : State(parent), levelUpMode_(
     }
     g.screen.addMessage(colorWhite);
     awaitingName_ = !levelUpMode_;
-    if (!levelUpMode_) Tutorial::offer(this, LessonIntro);
+    if (!levelUpMode_) Tutorial::offer(this, HintIntro);
 }
 
 void Creator::Draw() {

@@ -43,16 +43,18 @@ std::string Sidetalk::responseFile(const std::string& responseName) {
 
 Sidetalk::Sidetalk(State* parent, const std::string& responseName)
     : State(parent),
-      faces_{{{"Angry", &colorRed, "art\\sidekick\\angry.txt", {}},
-              {"Sad", &colorMagenta, "art\\sidekick\\sad.txt", {}},
-              {"Indifferent", &colorYellow, "art\\sidekick\\indifferent.txt", {}},
-              {"Happy", &colorCyan, "art\\sidekick\\happy.txt", {}},
-              {"Blissful", &colorGreen, "art\\sidekick\\blissful.txt", {}}}} {
+      faces_{{{"Angry", &colorRed, {}},
+              {"Sad", &colorMagenta, {}},
+              {"Indifferent", &colorYellow, {}},
+              {"Happy", &colorCyan, {}},
+              {"Blissful", &colorGreen, {}}}} {
     Game& g = game();
-    for (MoodFace& face : faces_) {
-        std::ifstream file = openDataFile(face.file, std::ios::in | std::ios::binary);
+    for (std::size_t level = 0; level < faces_.size(); ++level) {
+        MoodFace& face = faces_[level];
+        const std::string path = std::string("art\\sidekick\\") + kMoodFaces[level] + ".txt";
+        std::ifstream file = openDataFile(path, std::ios::in | std::ios::binary);
         if (!file) {
-            g.screen.addMessage(std::string("Unable to open file \"") + face.file + "\".");
+            g.screen.addMessage("Unable to open file \"" + path + "\".");
             continue;
         }
         std::string line;
@@ -62,7 +64,7 @@ Sidetalk::Sidetalk(State* parent, const std::string& responseName)
             face.picture.push_back(line);
     }
     readResponses(responseName);
-    Tutorial::offer(this, LessonSidekick);
+    Tutorial::offer(this, HintSidekick);
 }
 
 // Every line is one thing the sidekick may say. An empty line says nothing,

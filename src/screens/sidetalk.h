@@ -12,6 +12,9 @@
 
 namespace orv {
 
+// The faces for mood levels 0 to 4: "art\sidekick\" + name + ".txt".
+constexpr const char* kMoodFaces[] = {"angry", "sad", "indifferent", "happy", "blissful"};
+
 class Sidetalk : public State {
 public:
     // `responseName` names the sidekick's lines about a planet (the dungeon
@@ -31,7 +34,6 @@ private:
     struct MoodFace {
         const char* name;
         const std::string* colour;
-        const char* file;
         std::vector<std::string> picture;
     };
 

@@ -57,7 +57,7 @@ void Splash::Update(const std::string& command) {
         closeState();
     } else if (matchesAny(command, {"guide", "g", "3"})) {
         game().screen.clearFrame();
-        setSubState(new Tutorial(this, LessonIntro));
+        setSubState(new Tutorial(this, HintIntro));
     } else if (command == "-") {
         game().screen.clearFrame();
         setSubState(new Sysmenu(this));

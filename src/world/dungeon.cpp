@@ -25,7 +25,7 @@ Dungeon::Dungeon(State* parent, const std::string& planet, bool arrivedByShip, b
     g.player.effective[HP] = g.player.effective[MaxHP];
     g.player.effective[MP] = g.player.effective[MaxMP];
     g.sidekick.effective[HP] = g.sidekick.effective[MaxHP];
-    Tutorial::offer(this, LessonDungeon);
+    Tutorial::offer(this, HintDungeon);
     Screen& screen = g.screen;
     const auto before = screen.snapshot();
     screen.clearFrame();

@@ -86,7 +86,7 @@ Shop::Shop(State* parent, int kind, const std::string& townName, const std::stri
     if (kind_ == UniquePlace) g.screen.addMessage("Welcome to the " + townName + " " + shopName + ".");
     else if (kind_ >= ArmorShop && kind_ <= CommonArea) g.screen.addMessage("Welcome to the " + townName + kWelcome[kind_]);
     if (hasGoods()) stock();
-    if (kind_ >= ArmorShop && kind_ <= InnShop) Tutorial::offer(this, LessonShop);
+    if (kind_ >= ArmorShop && kind_ <= InnShop) Tutorial::offer(this, HintShop);
 }
 
 void Shop::stock() {

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "core/state.h"
+#include "data/player.h"
 
 namespace orv {
 
-// The lessons, by the player's hint numbers, and the files they read.
-enum Lesson : int { LessonIntro = 0, LessonShop, LessonDungeon, LessonSidekick, LessonInventory, LessonBattle };
-constexpr int kLessonCount = 6;
+// The lessons are numbered as the player's hints (HintIntro to HintBattle).
+constexpr int kLessonCount = HintBattle + 1;
 const char* lessonName(int lesson);
 // "tutorial\" + name + ".txt"; empty for a number that is no lesson.
 std::string lessonFile(int lesson);

@@ -75,25 +75,25 @@ struct NewPlayer : test::GameDriver {
     void road() {
         seedDice(42);
         type("1");
-        meet<Creator>(LessonIntro, {"1", "zed", "f", "c", ""});
+        meet<Creator>(HintIntro, {"1", "zed", "f", "c", ""});
         for (const char* line : {"zed", "m", "c", "bob", "f", "c", ""}) type(line);
         type("1");
         if (at<Quest>()) type("");  // the arrival scene
         ASSERT_NE(at<Town>(), nullptr);
 
         type("1");
-        meet<Shop>(LessonShop, {"3", "1", "1", "2", ""});
+        meet<Shop>(HintShop, {"3", "1", "1", "2", ""});
         type("0");
         type("2");  // another shop: the lesson was had
         EXPECT_NE(at<Shop>(), nullptr);
         type("0");
 
         type(".");
-        meet<Inventory>(LessonInventory, {"3", "1", "1", "4", "."});
+        meet<Inventory>(HintInventory, {"3", "1", "1", "4", "."});
         type("0");
 
         const std::string screen = type("speak");
-        meet<Sidetalk>(LessonSidekick, {"1", "2", "4", "1", ""});
+        meet<Sidetalk>(HintSidekick, {"1", "2", "4", "1", ""});
         EXPECT_NE(world.console.frameText().find("'s mood is currently: NEUTRAL"), std::string::npos) << screen;
         type("0");
         ASSERT_NE(at<Town>(), nullptr);
@@ -102,7 +102,7 @@ struct NewPlayer : test::GameDriver {
         ASSERT_NE(at<Town>(), nullptr);
         g.player.effective[Attack] = g.player.stats[Attack] = 300;  // a short first fight
         type("5");
-        meet<Dungeon>(LessonDungeon, {"33", "3", "7", "6", "*", ""});
+        meet<Dungeon>(HintDungeon, {"33", "3", "7", "6", "*", ""});
         type("8");  // the sidekick talks about this planet now
         ASSERT_NE(at<Sidetalk>(), nullptr);
         EXPECT_FALSE(at<Sidetalk>()->responses().empty());
@@ -113,7 +113,7 @@ struct NewPlayer : test::GameDriver {
             ASSERT_FALSE(move.empty()) << "no monster left to meet";
             type(move);
         }
-        meet<Battle>(LessonBattle, {"1", "3", "", ""});
+        meet<Battle>(HintBattle, {"1", "3", "", ""});
         for (int round = 0; round < 100 && !at<Dungeon>(); ++round) type(at<Battle>() ? "1" : "0");
         ASSERT_NE(at<Dungeon>(), nullptr);
         EXPECT_EQ(g.player.tutorialHints & 0x3Fu, 0u);  // every lesson had
@@ -149,7 +149,7 @@ TEST(LessonsScenario, ANewGameAfterAnotherStartsWithItsLesson) {
     p.g.player.tutorialHints = 0;  // a game where every lesson was had
     p.type("1");
     ASSERT_NE(p.lesson(), nullptr);
-    EXPECT_EQ(p.lesson()->lesson(), LessonIntro);
+    EXPECT_EQ(p.lesson()->lesson(), HintIntro);
 }
 
 }  // namespace

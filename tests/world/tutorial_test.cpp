@@ -39,7 +39,7 @@ struct Lessons {
         dir.write("art/tutorial/two.txt", "PICTURE TWO\n");
     }
     Tutorial* open() {
-        auto* tutorial = new Tutorial(&opener, LessonShop);
+        auto* tutorial = new Tutorial(&opener, HintShop);
         opener.setSubState(tutorial);
         return tutorial;
     }
