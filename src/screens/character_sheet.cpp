@@ -19,11 +19,6 @@ struct SheetLine {
     std::string value;
 };
 
-std::string padDisplay(std::string text, std::size_t width) {
-    while (displayLength(text) < width) text += ' ';
-    return text;
-}
-
 // What a sheet shows: the base build (creation, level-up) or the live
 // statistics of a fight with a plan instead of a class.
 struct SheetStyle {
