@@ -4,9 +4,10 @@
 // out as a dungeon, a town read from its files, the item files, the monster
 // and boss files, the planet list, the content check run over a small
 // content directory with one of its files replaced by the input, and a save
-// slot as the load screen and the slot lists read it.
+// slot as the load screen and the slot lists read it, and a lesson file
+// played through beside the sidekick's lines.
 //
-// The first byte picks the area (byte % 11); the item and check areas take
+// The first byte picks the area (byte % 13); the item and check areas take
 // a second byte to pick the file. Set ORVANTIS_FUZZ_AREA=n to hold every
 // input to area n (for a long run of one area); the executions each area
 // received are printed when the run ends.
@@ -25,6 +26,7 @@
 #include "minigame/engine.h"
 #include "combat/monster.h"
 #include "core/dice.h"
+#include "core/text.h"
 #include "data/record.h"
 #include "data/simple_file.h"
 #include "data/spell.h"
@@ -32,19 +34,22 @@
 #include "items/item_files.h"
 #include "items/save_file.h"
 #include "platform/headless_console.h"
+#include "screens/sidetalk.h"
 #include "world/map.h"
 #include "world/quest_log.h"
 #include "world/spaceship.h"
 #include "world/town.h"
+#include "world/tutorial.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kAreas = 12;
+constexpr int kAreas = 13;
 const char* const kAreaNames[kAreas] = {"spell file",   "script record", "art file",      "messages",
                                         "room files",   "town",          "item files",    "monster files",
-                                        "planet list",  "content check", "save slot", "mission file"};
+                                        "planet list",  "content check", "save slot", "mission file",
+                                        "lesson file"};
 long executions[kAreas] = {};
 // Whether the planet list is the save slot area's own (the planet list area
 // writes anything there).
@@ -237,6 +242,41 @@ void fuzzMission(orv::Game& game, const std::string& text) {
     }
 }
 
+// A screen for a lesson to lie over; it draws nothing of its own.
+struct LessonOpener : orv::State {
+    LessonOpener() : State(nullptr) {}
+    void Draw() override {}
+    void Update(const std::string&) override {}
+};
+
+// The input as a lesson, answered with its own lines (so written answers
+// are met as often as wrong ones), and as the sidekick's lines.
+void fuzzLesson(orv::Game& game, const std::string& text) {
+    writeFile("tutorial/shop.txt", text);
+    writeFile("sidekick/Fuzzland.txt", text);
+    LessonOpener opener;
+    opener.setSubState(new orv::Tutorial(&opener, orv::HintShop));
+    std::istringstream lines(text);
+    std::string line;
+    // Drawing tells the step's explanation one character a frame: a few
+    // draws cover the readers without making every input slow.
+    for (int i = 0; i < 64 && opener.subState() && std::getline(lines, line); ++i) {
+        if (i % 16 == 0) {
+            game.screen.clearFrame();
+            opener.drawCurrent();
+            game.screen.render();
+        }
+        if (opener.subState()) opener.updateCurrent(orv::lowercase(line));
+    }
+    orv::destroyChain(opener.subState());
+    game.player.tutorialHints = 0;
+    orv::Sidetalk talk(nullptr, "Fuzzland");
+    for (const char* command : {"1", "1", "2", "1e30", "-0", "0", "4", "6"}) talk.Update(command);
+    game.screen.clearFrame();
+    talk.Draw();
+    game.screen.render();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -298,6 +338,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 9: fuzzCheck(selector, text.size() > 1 ? text.substr(1) : ""); break;
         case 10: fuzzSaveSlot(game, workspace.diskItems, text); break;
         case 11: fuzzMission(game, text); break;
+        case 12: fuzzLesson(game, text); break;
         default:  // text shown as messages and options
             game.screen.addMessage(text);
             game.screen.addMenuOption(text);
