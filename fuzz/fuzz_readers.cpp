@@ -271,10 +271,13 @@ void fuzzLesson(orv::Game& game, const std::string& text) {
     orv::destroyChain(opener.subState());
     game.player.tutorialHints = 0;
     orv::Sidetalk talk(nullptr, "Fuzzland");
-    for (const char* command : {"1", "1", "2", "1e30", "-0", "0", "4", "6"}) talk.Update(command);
+    // Never "0" on the main menu: that closes the screen, which is not the
+    // chain's to destroy here.
+    for (const char* command : {"1", "1", "2", "1e30", "-0", "3", "4", "6", "."}) talk.Update(command);
     game.screen.clearFrame();
     talk.Draw();
     game.screen.render();
+    orv::destroyChain(talk.subState());  // the sidekick's equipment screen
 }
 
 }  // namespace
