@@ -329,6 +329,11 @@ void Screen::narrate(const std::string& text, int charDelayMs, double waitFactor
     console_.sleepMs(100);
     console_.flushInput();
     waitForKeyOr(4.0 * double(text.size()) * waitFactor);
+    // A space or Enter that ended the wait only meant "go on"; kept, it would
+    // start the next command (" 0" matches nothing). Any other key is the
+    // start of that command and stays.
+    const std::vector<KeyEvent> ending = console_.peekKeys(1);
+    if (!ending.empty() && (ending[0].key == KeySpace || ending[0].key == KeyEnter)) console_.consumeKeys(1);
     console_.sleepMs(200);
 }
 

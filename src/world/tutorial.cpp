@@ -138,7 +138,7 @@ void Tutorial::Update(const std::string& command) {
         seekStep(step_);
         answered_ = true;
     } else if (!rightAnswer) {
-        screen.addMessage("Let's try that again...");
+        screen.addMessageOnce("Let's try that again...");
         seekStep(step_);
         answered_ = false;
     } else {

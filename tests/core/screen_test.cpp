@@ -247,6 +247,21 @@ TEST(Screen, NarrationTypesOutWithoutRealTimeAndAKeyShowsAllAtOnce) {
     EXPECT_EQ(w.console.rowText(43), "A long sentence that a key cuts short");
     EXPECT_LT(w.console.framesWritten() - beforeSkip, 10u);
     EXPECT_EQ(w.console.pendingInputs(), 1u);  // the typed line is still to come
+
+    // A space that ends the wait after a whole sentence only means "go on";
+    // a digit is the start of the next command.
+    ASSERT_TRUE(w.game.input.readLine(typed));
+    EXPECT_EQ(typed, "next");
+    w.console.addKey(KeySpace, true, 700);
+    w.console.addLine("0");
+    screen.narrate("Done", 30, 40.0);
+    ASSERT_TRUE(w.game.input.readLine(typed));
+    EXPECT_EQ(typed, "0");
+    w.console.addKey('0', true, 700);
+    w.console.addLine("");
+    screen.narrate("Done", 30, 40.0);
+    ASSERT_TRUE(w.game.input.readLine(typed));
+    EXPECT_EQ(typed, "0");
 }
 
 }  // namespace
