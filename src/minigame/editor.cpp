@@ -117,10 +117,12 @@ void Editor::runMission() {
         g.quitRequested = true;
         return;
     }
-    g.console.flushInput();  // keys held at the end must not become a typed line
     won_ = state_->won;
     lost_ = !won_;
     endTransition();
+    // Keys still held through the curtains (a terminal repeats them) must
+    // not become the start of the next typed line.
+    g.console.flushInput();
 }
 
 void Editor::playUntilDecided(HeldKeys& keys) {

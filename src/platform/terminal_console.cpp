@@ -742,8 +742,11 @@ void TerminalConsole::setHeldKeyMode(bool on) {
         if (kittySupport_ == 1) popKittyFlags();
         // Reports already on their way would otherwise be typed into the
         // next line as "[32;1:3u": wait for the terminal to fall silent.
+        // A key still held keeps the terminal talking, so the wait is short;
+        // what comes later is plain keys, flushed after the mission's end.
         char buffer[512];
-        for (int rounds = 0; rounds < 100 && readRawBytes(buffer, sizeof buffer, 30) > 0; ++rounds) {
+        const std::uint64_t start = nowMs();
+        while (nowMs() - start < 150 && readRawBytes(buffer, sizeof buffer, 30) > 0) {
         }
     }
     heldEvents_.clear();
