@@ -4,6 +4,8 @@
 // on and the explanation, each block closed by a line starting with ":".
 #include "world/tutorial.h"
 
+#include <algorithm>
+
 #include <sstream>
 
 #include "app/game.h"
@@ -48,7 +50,12 @@ Tutorial::Tutorial(State* parent, int lesson) : State(parent), lesson_(lesson) {
         lines_.push_back(line);
     }
     // A file that cannot be read has no steps: any line closes it.
-    if (!lines_.empty()) stepCount_ = static_cast<int>(toNumber(lines_[0]));
+    // A step count no lesson could have (huge, negative, not a number) is
+    // held to what the file's own lines could hold.
+    if (!lines_.empty()) {
+        const float count = toNumber(lines_[0]);
+        stepCount_ = count == count ? static_cast<int>(std::clamp(count, 0.0f, float(lines_.size()))) : 0;
+    }
     seekStep(1);
 }
 

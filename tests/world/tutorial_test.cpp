@@ -124,6 +124,14 @@ TEST(Tutorial, ZeroClosesAtAnyStepEvenWhenTheFileIsMissing) {
     EXPECT_NE(screen.find("<0> Skip Tutorial"), std::string::npos);
     missing.type("0");
     EXPECT_EQ(missing.opener.subState(), nullptr);
+
+    // A step count no file could hold (the fuzzer's find) is no number to trust.
+    for (const char* count : {"1e39\n", "-7\n", "nan\n"}) {
+        Lessons absurd(count);
+        absurd.open();
+        absurd.type("0");
+        EXPECT_EQ(absurd.opener.subState(), nullptr) << count;
+    }
 }
 
 TEST(Tutorial, TheRealScreenShowsUnderAStepAndALastOneHandsItBack) {
