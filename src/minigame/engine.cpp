@@ -130,7 +130,7 @@ void Mission::fireWeapons(HeldKeys& keys) {
 
 void Mission::fireWeapon(int index) {
     const Ship& ship = state_.ship;
-    auto bullet = [&](double x, double y, double vy, int type, int colour, double speed, int damage) {
+    auto bullet = [&](double x, double y, double vy, int type, int colour, double speed, int damage) -> Shot& {
         Shot& shot = state_.spawnShot();
         shot.x = x;
         shot.y = y;
@@ -141,6 +141,7 @@ void Mission::fireWeapon(int index) {
         shot.type = type;
         shot.colour = colour;
         shot.damage = damage;
+        return shot;
     };
     const double x = ship.x, y = ship.y, below = ship.y + 1;
     switch (index) {
@@ -180,15 +181,8 @@ void Mission::fireWeapon(int index) {
             break;
         }
         case kBombWeapon: {
-            Shot& bomb = state_.spawnShot();
-            bomb.x = x + 1;
-            bomb.y = y;
+            Shot& bomb = bullet(x + 1, y, 0, ShotBomb, 3, 2, kBombDamage);
             bomb.vx = 0.5;
-            bomb.speed = 2;
-            bomb.owner = kOwnerPlayer;
-            bomb.type = ShotBomb;
-            bomb.colour = 3;
-            bomb.damage = kBombDamage;
             bomb.lifetime = kBombFuse;
             break;
         }
@@ -224,7 +218,7 @@ void Mission::fireArc(int type, int colour, int damage, double row, double arcX,
 
 void Mission::enemyShot(double x, double y, int pattern, int bulletType) {
     const Ship& ship = state_.ship;
-    auto bullet = [&](double fromX, double fromY, double toX, double toY) {
+    auto bullet = [&](double fromX, double fromY, double toX, double toY) -> Shot& {
         Shot& shot = state_.spawnShot();
         shot.x = fromX;
         shot.y = fromY;
@@ -237,6 +231,7 @@ void Mission::enemyShot(double x, double y, int pattern, int bulletType) {
         shot.colour = 4;
         shot.damage = 20;
         shot.type = bulletType;
+        return shot;
     };
     const double fromX = x - 1;
     switch (pattern) {
@@ -248,17 +243,8 @@ void Mission::enemyShot(double x, double y, int pattern, int bulletType) {
         case 4: {
             // Leads with a steady leftward pace and bends to meet the ship's row
             // by the time it reaches the ship's column.
-            Shot& shot = state_.spawnShot();
-            const double columns = std::max(1.0, fromX - ship.x);
-            shot.x = fromX;
-            shot.y = y;
-            shot.vx = -1;
-            shot.vy = std::clamp((ship.y - y) / columns, -1.0, 1.0);
-            shot.speed = 1;
-            shot.owner = kOwnerEnemy;
-            shot.colour = 4;
-            shot.damage = 20;
-            shot.type = bulletType;
+            Shot& shot = bullet(fromX, y, fromX - 1, y);
+            shot.vy = std::clamp((ship.y - y) / std::max(1.0, fromX - ship.x), -1.0, 1.0);
             break;
         }
         default: bullet(fromX, y, fromX - 1, y); break;
