@@ -54,27 +54,33 @@ public:
     void burstAroundBoss(int firstColour, int secondColour);
 
 private:
+    // The player's weapons (engine_weapons.cpp).
     void fireWeapon(int index);
     void fireArc(int type, int colour, int damage, double row, double arcX, double arcY, int side,
                  double homingSpeed, int lifetime);
+    void steerShot(Shot& shot);
+    void bombBlast(double x, double y);
+
+    // The enemies and the boss (engine_enemies.cpp).
     void enemyShot(double x, double y, int pattern, int bulletType);
+    void moveEnemies();
+    void moveEnemy(Enemy& enemy);
+    void moveBoss();
+    void damageEnemy(int slot, int damage);
+    void damageBoss(int damage);
+
+    // The frame's moves and hits (engine.cpp).
     void moveBackground();
     void movePowerups();
     void moveShots(FrameMode mode);
     void moveShip(const HeldKeys& keys, FrameMode mode);
-    void moveEnemies();
-    void moveEnemy(Enemy& enemy);
-    void moveBoss();
-    void steerShot(Shot& shot);
-    void bombBlast(double x, double y);
-    void damageEnemy(int slot, int damage);
-    void damageBoss(int damage);
     void hurtShip(int damage);
     void takePowerup(const Powerup& powerup);
     bool touchesShip(int x, int y) const;
     bool bossActive() const;
     void buildHitGrid();
 
+    // The drawing (engine_draw.cpp).
     void drawShots();
     void drawPowerups();
     void drawEnemies();

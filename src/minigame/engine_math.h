@@ -1,0 +1,14 @@
+// Small sums the parts of a mission share: where a position falls on the
+// field's grid of cells, and degrees for the arcs and rings drawn in it.
+#pragma once
+
+#include <cmath>
+
+namespace orv {
+
+constexpr double kDegrees = 3.14159265358979 / 180.0;
+
+// The cell a position is drawn in and tested at.
+inline int toCell(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+
+}  // namespace orv
