@@ -9,12 +9,11 @@
 #include <iostream>
 
 #include "core/dice.h"
+#include "app/check_save.h"
 #include "app/game.h"
 #include "app/options.h"
 #include "app/run.h"
 #include "check/data_checker.h"
-#include "data/planet_table.h"
-#include "items/save_file.h"
 #include "platform/headless_console.h"
 #include "platform/terminal_console.h"
 
@@ -33,29 +32,6 @@ int playHeadless(const orv::Options& options) {
     orv::Game game(console);
     game.audio.init(false);  // a replay is silent, but tracks what would play
     return orv::runGame(game);
-}
-
-// Reads a slot file the way the load screen does and tells what it made of
-// it, line by line: players edit their saves by hand.
-int checkSave(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::cerr << "orvantis: cannot read the save file \"" << file << "\"\n";
-        return 2;
-    }
-    orv::HeadlessConsole console;
-    orv::Game game(console);
-    orv::resetForLoad(game);
-    const orv::SaveReadResult read = orv::readSave(in, game);
-    for (const orv::SaveReadNote& note : read.notes)
-        std::cout << file << ":" << note.line << ": " << note.text << '\n';
-    std::cout << read.lines << " lines: " << game.player.name << ", level " << game.player.stats[orv::Level] << ", "
-              << game.player.inventory.size() << " items, " << game.player.money << " money, resumes at \""
-              << read.planet << "\"";
-    if (orv::questTableIndex(read.planet) < 0) std::cout << " (no such town: the first destination's inn instead)";
-    std::cout << '\n';
-    if (read.notes.empty()) std::cout << "Every line is read as written.\n";
-    return read.notes.empty() ? 0 : 1;
 }
 
 int playInTerminal() {
@@ -117,7 +93,7 @@ int main(int argc, char** argv) {
         return orv::DataChecker::report(checker.run(), std::cout);
     }
 
-    if (!resolved.checkSaveFile.empty()) return checkSave(resolved.checkSaveFile);
+    if (!resolved.checkSaveFile.empty()) return orv::checkSave(resolved.checkSaveFile);
 
     orv::seedDice(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr)));
     return options.headless ? playHeadless(resolved) : playInTerminal();

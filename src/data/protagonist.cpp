@@ -71,14 +71,25 @@ void Protagonist::copyBaseToEffective() {
 }
 
 void Protagonist::applyLevel(const StatBlock& increments) {
+    // The build's own hit and magic points are its full ones, as creation
+    // leaves them: they grow with their maxima, or a loaded game (which
+    // starts from the build) would wake up with a level-1 hero's HP.
+    StatBlock growth = increments;
+    growth[HP] += increments[MaxHP];
+    growth[MP] += increments[MaxMP];
+    // A level does not heal: the hero fights on with the points they had.
+    const float currentHP = effective[HP];
+    const float currentMP = effective[MP];
     effective[Level] -= stats[Level];
     effective.subtract(stats);
     effectiveResistances.subtract(resistances);
-    stats.add(increments);
+    stats.add(growth);
     stats[Level] += 1;
     effective.add(stats);
     effectiveResistances.add(resistances);
     effective[Level] += stats[Level];
+    effective[HP] = currentHP;
+    effective[MP] = currentMP;
 }
 
 bool Protagonist::knowsSpell(const std::string& spellName) const {
@@ -146,6 +157,13 @@ void Protagonist::reset() {
     inventory.clear();
     for (auto& slot : slots_) slot.reset();
     note.clear();
+    className.clear();
+}
+
+bool Protagonist::isClassName(const std::string& text) {
+    for (const char* known : {"Fighter", "Mage", "Rogue", "Outlaw", "Custom"})
+        if (text == known) return true;
+    return false;
 }
 
 }  // namespace orv

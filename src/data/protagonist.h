@@ -61,6 +61,10 @@ public:
     // Clears everything a new game must not inherit.
     virtual void reset();
 
+    // The classes a hero or sidekick can be built as ("Custom" is the
+    // player's own build); any other text names no class.
+    static bool isClassName(const std::string& text);
+
 protected:
     virtual std::string learnedSpellPrefix() const = 0;
     virtual bool alwaysKnows(const std::string& spellName) const {

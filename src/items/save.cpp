@@ -49,11 +49,15 @@ void Save::Update(const std::string& command) {
 
 void Save::saveToSlot(int slot) {
     Game& g = game();
-    const std::string problem = writeWholeFile(slotGamePath(slot), saveText(g, planetName_));
+    const std::string path = slotGamePath(slot);
+    bool opened = false;
+    const std::string problem = writeWholeFile(path, saveText(g, planetName_), opened);
     if (!problem.empty()) {
-        // Never "saved" when it was not: the old slot is still there.
-        g.screen.addMessage(colorRed + "The game was NOT saved in slot " + toText(slot) + colorWhite + " (" + problem +
-                            "). What slot " + toText(slot) + " held before is untouched.");
+        // Never "saved" when it was not: the old slot is still there. A slot
+        // that cannot be opened says so first, in the game's own words.
+        const std::string opening = opened ? "" : "failed to open " + path + ". ";
+        g.screen.addMessage(opening + colorRed + "The game was NOT saved in slot " + toText(slot) + colorWhite + " (" +
+                            problem + "). What slot " + toText(slot) + " held before is untouched.");
         return;
     }
     markGameSaved();

@@ -61,6 +61,14 @@ void writeEntity(std::string& out, const std::string& owner, const Entity& entit
     }
 }
 
+// A hero's or sidekick's block, with its class after the statistics: a
+// reader that knows no TYPE skips the line, and the slot lists' first three
+// lines stay the name, the description and the level.
+void writeProtagonist(std::string& out, const std::string& owner, const Protagonist& who) {
+    writeEntity(out, owner, who);
+    out += textLine(owner + ":TYPE:", who.className);
+}
+
 void writeEquipped(std::string& out, const std::string& owner, const Protagonist& who) {
     for (int slot = 0; slot < SlotCount; ++slot)
         if (const Item* item = who.equipped(slot)) writeEntity(out, owner, *item);
@@ -89,13 +97,14 @@ bool readBoundedLine(std::istream& in, std::string& line, bool& tooLong) {
     return true;
 }
 
-// A whole number from text, or nothing when the text is not one.
+// A whole number from text, or nothing when the text is not one. A number
+// too long for the type reads as the largest one of its sign, for the
+// caller to clamp.
 std::optional<long long> wholeNumber(const std::string& text) {
     if (text.empty()) return std::nullopt;
-    errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
-    if (end == text.c_str() || errno == ERANGE) return std::nullopt;
+    if (end == text.c_str()) return std::nullopt;
     return value;
 }
 
@@ -112,8 +121,8 @@ class SaveReader {
 public:
     SaveReader(Game& game, SaveReadResult& result) : game_(game), result_(result), entity_(&game.player) {}
 
-    void interpret(std::string line, int number) {
-        number_ = number;
+    void interpret(std::string line, int lineNumber) {
+        number_ = lineNumber;
         const std::string key = takeField(line);
         if (key == "PLAYER") entity_ = &game_.player;
         else if (key == "SIDEKICK") entity_ = &game_.sidekick;
@@ -129,9 +138,10 @@ public:
         else if (second == "NAME") setName(line);
         else if (second == "DESC") entity_->description = line;
         else if (second == "MOOD") setMood(line);
-        else if (second == "MUSIC_VOLUME") game_.audio.setMusicVolume(toNumber(line));
-        else if (second == "SOUND_VOLUME") game_.audio.setEffectVolume(toNumber(line));
+        else if (second == "MUSIC_VOLUME") game_.audio.setMusicVolume(number(line, 0, 100));
+        else if (second == "SOUND_VOLUME") game_.audio.setEffectVolume(number(line, 0, 100));
         else if (second == "QUESTS") setQuest(line);
+        else if (second == "TYPE") setClass(line);
     }
 
     void finish() {
@@ -141,39 +151,50 @@ public:
 private:
     void note(const std::string& text) { result_.notes.push_back({number_, text}); }
 
+    // A whole number as the game has always read one: text that is not a
+    // number reads as 0. The checker still names it, since a hand edit
+    // that went wrong is what it looks like.
+    long long wholeOrZero(const std::string& text) {
+        if (const auto value = wholeNumber(text)) return *value;
+        note("\"" + text + "\" is not a number; read as 0");
+        return 0;
+    }
+
     void unlockPlanet(const std::string& field) {
-        const auto index = wholeNumber(field);
+        const long long index = wholeOrZero(field);
         auto& planets = game_.player.planets;
-        if (!index || *index < 0 || *index >= static_cast<long long>(planets.size())) {
+        if (index < 0 || index >= static_cast<long long>(planets.size())) {
             note("SHIP \"" + field + "\" names no destination of the planet list; skipped");
             return;
         }
-        planets[static_cast<std::size_t>(*index)].unlocked = true;
+        planets[static_cast<std::size_t>(index)].unlocked = true;
     }
 
+    // Written signed (-4), and read in the unsigned form earlier slots
+    // have (4294967292) too: both are the same 32 hints.
     void setHints(const std::string& field) {
-        const auto hints = wholeNumber(field);
-        if (!hints || *hints < -0x80000000LL || *hints > 0xFFFFFFFFLL) {
+        const long long hints = wholeOrZero(field);
+        if (hints < -0x80000000LL || hints > 0xFFFFFFFFLL) {
             note("TUTORIAL \"" + field + "\" is not a set of 32 hints; skipped");
             return;
         }
-        game_.player.tutorialHints = static_cast<std::uint32_t>(*hints);
+        game_.player.tutorialHints = static_cast<std::uint32_t>(hints);
     }
 
-    // A statistic as the file holds it, or nothing when the line is skipped.
-    std::optional<float> number(const std::string& text, float lowest, float highest) {
-        const auto value = readNumber(text);
-        if (!value || std::isnan(*value)) {
-            note("\"" + text + "\" is not a number; skipped");
-            return std::nullopt;
-        }
-        if (*value < lowest || *value > highest) {
-            const float kept = *value < lowest ? lowest : highest;
+    // A number as the file holds it, held between `lowest` and `highest`;
+    // text that is not a number reads as 0, as the game always has.
+    float number(const std::string& text, float lowest, float highest) {
+        const auto read = readNumber(text);
+        const bool isNumber = read && !std::isnan(*read);
+        if (!isNumber) note("\"" + text + "\" is not a number; read as 0");
+        const float value = isNumber ? *read : 0.0f;
+        if (value < lowest || value > highest) {
+            const float kept = value < lowest ? lowest : highest;
             note("\"" + text + "\" is outside " + toText(lowest) + " to " + toText(highest) + "; " + toText(kept) +
                  " is kept");
             return kept;
         }
-        return *value;
+        return value;
     }
 
     void setStatistic(std::string line) {
@@ -188,8 +209,8 @@ private:
             highest = entity_ == &game_.player || entity_ == &game_.sidekick ? static_cast<float>(kMaxLevel)
                                                                              : kLargestItemLevel;
         }
-        const auto value = number(line, lowest, highest);
-        if (value) (stat->resistance ? entity_->resistances[stat->index] : entity_->stats[stat->index]) = *value;
+        (stat->resistance ? entity_->resistances[stat->index] : entity_->stats[stat->index]) =
+            number(line, lowest, highest);
         if (stat->resistance && stat->index == Ether && itemLine_) placeItem();
     }
 
@@ -208,14 +229,12 @@ private:
     // Money is a whole number, read as one: a float would change a rich
     // hero's purse above 16 777 216.
     void setMoney(const std::string& text) {
-        std::optional<long long> money = wholeNumber(text);
-        if (!money) {
-            note("\"" + text + "\" is not a number; skipped");
-        } else if (*money < -Player::kMoneyLimit || *money > Player::kMoneyLimit) {
-            money = *money < 0 ? -Player::kMoneyLimit : Player::kMoneyLimit;
-            note("\"" + text + "\" is outside the purse; " + toText(static_cast<long>(*money)) + " is kept");
+        long long money = wholeOrZero(text);
+        if (money < -Player::kMoneyLimit || money > Player::kMoneyLimit) {
+            money = money < 0 ? -Player::kMoneyLimit : Player::kMoneyLimit;
+            note("\"" + text + "\" is outside the purse; " + toText(static_cast<long>(money)) + " is kept");
         }
-        if (money) game_.player.money = static_cast<int>(*money);
+        game_.player.money = static_cast<int>(money);
         game_.player.copyBaseToEffective();
         game_.sidekick.copyBaseToEffective();
     }
@@ -230,23 +249,36 @@ private:
     }
 
     void setMood(const std::string& text) {
-        if (const auto mood = number(text, 0, kLargestMood)) game_.sidekick.mood = *mood;
+        game_.sidekick.mood = number(text, 0, kLargestMood);
     }
 
     void setQuest(std::string line) {
-        const auto planet = wholeNumber(takeField(line));
-        const auto quest = wholeNumber(takeField(line));
-        const auto state = wholeNumber(takeField(line));
-        const auto value = wholeNumber(line);
-        auto within = [](const std::optional<long long>& n, long long count) { return n && *n >= 0 && *n < count; };
+        const long long planet = wholeOrZero(takeField(line));
+        const long long quest = wholeOrZero(takeField(line));
+        const long long state = wholeOrZero(takeField(line));
+        const long long value = wholeOrZero(line);
+        auto within = [](long long n, long long count) { return n >= 0 && n < count; };
         auto& table = game_.player.questProgress;
         if (!within(planet, static_cast<long long>(table.size())) || !within(quest, kQuestsPerPlanet) ||
-            !within(state, kStatesPerQuest) || !value || *value < -1000000 || *value > 1000000) {
+            !within(state, kStatesPerQuest) || value < -1000000 || value > 1000000) {
             note("QUESTS names no place in the quest table (planets 0-10, quests 0-29, states 0-9); skipped");
             return;
         }
-        table[static_cast<std::size_t>(*planet)][static_cast<std::size_t>(*quest)][static_cast<std::size_t>(*state)] =
-            static_cast<int>(*value);
+        table[static_cast<std::size_t>(planet)][static_cast<std::size_t>(quest)][static_cast<std::size_t>(state)] =
+            static_cast<int>(value);
+    }
+
+    // Only the hero and the sidekick have a class, and only one the game
+    // knows: the sidekick grows by it and the level-up sheet shows it.
+    void setClass(const std::string& text) {
+        auto* who = dynamic_cast<Protagonist*>(entity_);
+        if (!who) {
+            note("TYPE belongs to the hero or the sidekick; skipped");
+        } else if (!text.empty() && !Protagonist::isClassName(text)) {
+            note("\"" + text + "\" is no class (Fighter, Mage, Rogue, Outlaw, Custom); skipped");
+        } else {
+            who->className = text;
+        }
     }
 
     Game& game_;
@@ -291,11 +323,12 @@ std::string slotHeader(const std::string& gamePath) {
 std::string saveText(const Game& game, const std::string& planet) {
     const Player& player = game.player;
     std::string out;
-    writeEntity(out, "PLAYER", player);
-    writeEntity(out, "SIDEKICK", game.sidekick);
+    writeProtagonist(out, "PLAYER", player);
+    writeProtagonist(out, "SIDEKICK", game.sidekick);
     out += "PLAYER:MONEY:" + toText(player.money) + "\n";
     out += "SIDEKICK:MOOD:" + toText(game.sidekick.mood) + "\n";
-    out += "TUTORIAL:" + std::to_string(player.tutorialHints) + ":\n";
+    // The hints are a signed integer in the file: all lessons still to come is -1.
+    out += "TUTORIAL:" + toText(static_cast<int>(static_cast<std::int32_t>(player.tutorialHints))) + ":\n";
     for (std::size_t p = 0; p < player.questProgress.size(); ++p)
         for (std::size_t q = 0; q < player.questProgress[p].size(); ++q)
             for (std::size_t s = 0; s < player.questProgress[p][q].size(); ++s)
@@ -315,7 +348,13 @@ std::string saveText(const Game& game, const std::string& planet) {
 }
 
 std::string writeWholeFile(const std::string& gamePath, const std::string& text) {
+    bool opened = false;
+    return writeWholeFile(gamePath, text, opened);
+}
+
+std::string writeWholeFile(const std::string& gamePath, const std::string& text, bool& opened) {
     namespace fs = std::filesystem;
+    opened = false;
     const fs::path path = dataPath(gamePath);
     const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code error;
@@ -326,6 +365,7 @@ std::string writeWholeFile(const std::string& gamePath, const std::string& text)
     const fs::path temporary = path.string() + ".new";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return "cannot write " + temporary.string() + ": " + std::strerror(errno);
+    opened = true;
     std::string problem;
     for (std::size_t written = 0; written < text.size() && problem.empty();) {
         const ssize_t n = ::write(fd, text.data() + written, text.size() - written);

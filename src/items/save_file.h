@@ -35,6 +35,9 @@ std::string saveText(const Game& game, const std::string& planet);
 // synced. The directory is made when missing. Returns an empty string, or
 // what went wrong (the old file is then untouched).
 std::string writeWholeFile(const std::string& gamePath, const std::string& text);
+// The same, telling whether the new file could be opened at all: a disk
+// that fills up later is another failure than a folder that takes nothing.
+std::string writeWholeFile(const std::string& gamePath, const std::string& text, bool& opened);
 
 // What reading a slot did with lines it could not take as written.
 struct SaveReadNote {

@@ -113,6 +113,30 @@ std::string typedToCp437(const std::string& utf8) {
     return bytes;
 }
 
+std::string cp437ToTerminalText(const std::string& bytes, bool unicode) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!unicode) {
+            text += cp437ToAscii(byte);
+            continue;
+        }
+        const char32_t code = cp437ToUnicode(byte);
+        if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xE0 | (code >> 12));
+            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
 char cp437ToAscii(unsigned char byte) {
     if (byte < 32) return kLowAscii[byte];
     if (byte == 127) return '^';

@@ -25,4 +25,10 @@ unsigned char unicodeToCp437(char32_t codePoint);
 std::string typedToCp437(const std::string& utf8);
 constexpr unsigned char kSubstituteByte = 0x1A;
 
+// The game's text (code page 437 bytes) written for a terminal outside the
+// game's screen: UTF-8 glyphs where the terminal speaks UTF-8, ASCII
+// look-alikes elsewhere. Control bytes come out as their pictures, so no
+// text from a file can move the cursor or colour the terminal.
+std::string cp437ToTerminalText(const std::string& bytes, bool unicode);
+
 }  // namespace orv

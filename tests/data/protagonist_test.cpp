@@ -103,6 +103,9 @@ TEST(Levels, ApplyingALevelKeepsCurrentHitPointsAndGrowsTheRest) {
     EXPECT_EQ(sidekick.effective[MaxHP], 50 + 2.5f + 10);
     EXPECT_EQ(sidekick.effective[HP], 20.0f);
     EXPECT_EQ(sidekick.stats[MaxMP], 12.5f);
+    // The build itself stays whole: a game loaded from it starts at full HP.
+    EXPECT_EQ(sidekick.stats[HP], 62.5f);
+    EXPECT_EQ(sidekick.stats[MP], 12.5f);
 
     const StatBlock better = playerLevelIncrements(LevelChoice::Better);
     EXPECT_EQ(better[MaxHP], 27.5f);

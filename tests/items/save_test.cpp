@@ -7,11 +7,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/check_save.h"
 #include "core/colors.h"
 #include "core/dice.h"
 #include "items/loadscreen.h"
 #include "items/save.h"
 #include "items/save_file.h"
+#include "screens/character_sheet.h"
 #include "screens/creator.h"
 #include "support/game_driver.h"
 #include "support/test_root.h"
@@ -76,6 +78,34 @@ struct Loaded {
     }
 };
 
+// A slot as the game wrote it before each hero's class was kept: saved at
+// the Empyreon VI inn by an Outlaw named Brännoc (0x84 is the game's ä)
+// with a Mage sidekick, right after the first lesson.
+const std::string kSlotWithoutClass =
+    "PLAYER:NAME:Br\x84nnoc\nPLAYER:DESC:YOU ARE A BUM, WHY DO YOU SUCK SO MUCH?\nPLAYER:STATS:LV:1\n"
+    "PLAYER:STATS:HP:50\nPLAYER:STATS:MAXHP:50\nPLAYER:STATS:MP:25\nPLAYER:STATS:MAXMP:25\nPLAYER:STATS:SPD:20\n"
+    "PLAYER:STATS:STR:0\nPLAYER:STATS:ATK:20\nPLAYER:STATS:MAG:20\nPLAYER:STATS:EXP:0\nPLAYER:STATS:DEF0:20\n"
+    "PLAYER:STATS:DEF1:20\nPLAYER:STATS:DEF2:20\nPLAYER:STATS:FIRE:1\nPLAYER:STATS:ICE:1\nPLAYER:STATS:LIGHT:1\n"
+    "PLAYER:STATS:DARK:1\nPLAYER:STATS:NORMAL:1\nSIDEKICK:NAME:Bob\nSIDEKICK:DESC:Your sidekick is an idiot.\n"
+    "SIDEKICK:STATS:LV:1\nSIDEKICK:STATS:HP:15\nSIDEKICK:STATS:MAXHP:15\nSIDEKICK:STATS:MP:23\n"
+    "SIDEKICK:STATS:MAXMP:23\nSIDEKICK:STATS:SPD:5\nSIDEKICK:STATS:STR:0\nSIDEKICK:STATS:ATK:3\n"
+    "SIDEKICK:STATS:MAG:23\nSIDEKICK:STATS:EXP:0\nSIDEKICK:STATS:DEF0:5\nSIDEKICK:STATS:DEF1:5\n"
+    "SIDEKICK:STATS:DEF2:5\nSIDEKICK:STATS:FIRE:0.9\nSIDEKICK:STATS:ICE:0.9\nSIDEKICK:STATS:LIGHT:0.9\n"
+    "SIDEKICK:STATS:DARK:0.9\nSIDEKICK:STATS:NORMAL:0.9\nPLAYER:MONEY:300\nSIDEKICK:MOOD:50\n"
+    "TUTORIAL:4294967292:\nPLAYER:QUESTS:0:1:1:2\nSHIP:0:\nPLANET:Empyreon VI\nFMOD:MUSIC_VOLUME:15\n"
+    "FMOD:SOUND_VOLUME:15\n";
+
+// Spends every pending level with the given choices, as the level-up screen
+// after a battle does.
+void spendLevels(Game& g, const std::vector<std::string>& choices) {
+    ASSERT_EQ(&g, &game()) << "the level-up screen works on the running game";
+    test::TestRoot opener;
+    opener.setSubState(new Creator(&opener, true));
+    for (const std::string& choice : choices) opener.updateCurrent(choice);
+    opener.updateCurrent("0");
+    ASSERT_EQ(opener.subState(), nullptr) << "every level spent";
+}
+
 TEST(SaveFile, AGameSavedAndLoadedIsTheSameGameAndSavesToTheSameBytes) {
     test::GameDataWithOwnSaves data;
     TestWorld saved;
@@ -131,9 +161,18 @@ TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
     w.game.player.questProgress[0][0][0] = 0;
     w.game.player.tutorialHints = 0xFFFFFFFFu;  // a new game's: every lesson still to come
     std::string text = saveText(w.game, "Guelf");
-    EXPECT_EQ(lineCount(text), 2 * 20 + 3 + 3 + 1) << "nothing written but the first planet";
+    EXPECT_EQ(lineCount(text), 2 * 21 + 3 + 3 + 1) << "nothing written but the first planet";
     EXPECT_EQ(text.substr(0, text.find('\n')), "PLAYER:NAME:Player");
-    EXPECT_NE(text.find("\nTUTORIAL:4294967295:\nSHIP:0:\nPLANET:Guelf\nFMOD:MUSIC_VOLUME:15\n"), std::string::npos);
+    EXPECT_NE(text.find("\nTUTORIAL:-1:\nSHIP:0:\nPLANET:Guelf\nFMOD:MUSIC_VOLUME:15\n"), std::string::npos);
+    // The hints are a signed number in the file; the unsigned form earlier
+    // slots were written in reads as the same hints.
+    w.game.player.tutorialHints = 0xFFFFFFFCu;
+    EXPECT_NE(saveText(w.game, "Guelf").find("\nTUTORIAL:-4:\n"), std::string::npos);
+    for (const char* written : {"TUTORIAL:-4:\n", "TUTORIAL:4294967292:\n"}) {
+        Loaded hints(written);
+        EXPECT_EQ(hints.g.player.tutorialHints, 0xFFFFFFFCu) << written;
+        EXPECT_TRUE(hints.result.notes.empty()) << written;
+    }
     w.game.player.stats[Experience] = 1234567;
     EXPECT_NE(saveText(w.game, "Guelf").find("PLAYER:STATS:EXP:1.23457e+06\n"), std::string::npos);
 
@@ -149,6 +188,115 @@ TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
     EXPECT_NE(inOrder.g.player.effective, inOrder.g.player.stats);
     EXPECT_EQ(moneyLast.g.player.effective[Attack], moneyLast.g.player.stats[Attack]);
     EXPECT_EQ(moneyLast.g.player.money, 4321);
+}
+
+TEST(SaveFile, EachHerosClassComesBackAndASlotWithoutOneStillLoads) {
+    test::InGameData data;
+    TestWorld w;
+    w.game.player.loadPlanetList();
+    makeRichGame(w.game);
+    const std::string text = saveText(w.game, "Guelf");
+    // One more line after each protagonist's statistics, where a reader that
+    // knows no class skips it; the slot lists' three lines are unchanged.
+    EXPECT_NE(text.find("PLAYER:STATS:NORMAL:0.95\nPLAYER:TYPE:Rogue\nSIDEKICK:NAME:Bob\n"), std::string::npos);
+    EXPECT_NE(text.find("SIDEKICK:STATS:NORMAL:0.9\nSIDEKICK:TYPE:Mage\nPLAYER:MONEY:"), std::string::npos);
+    EXPECT_EQ(text.find(":TYPE:", text.find("PLAYER:MONEY:")), std::string::npos) << "items have no class";
+    Loaded back(text);
+    EXPECT_TRUE(back.result.notes.empty());
+    EXPECT_EQ(back.g.player.className, "Rogue");
+    EXPECT_EQ(back.g.sidekick.className, "Mage");
+
+    // A slot written before the class was kept loads as it always did, with
+    // no class; nor does the class of the game played before leak into it.
+    Loaded old(kSlotWithoutClass);
+    EXPECT_TRUE(old.result.notes.empty());
+    EXPECT_EQ(old.g.player.name, "Br\x84nnoc");
+    EXPECT_EQ(old.g.player.stats[MaxHP], 50.0f);
+    EXPECT_EQ(old.g.sidekick.stats[Magic], 23.0f);
+    EXPECT_EQ(old.g.player.tutorialHints, 0xFFFFFFFCu);
+    EXPECT_EQ(old.g.player.questProgress[0][1][1], 2);
+    EXPECT_EQ(old.result.planet, "Empyreon VI");
+    resetForLoad(back.g);
+    std::istringstream again(kSlotWithoutClass);
+    readSave(again, back.g);
+    EXPECT_EQ(back.g.player.className, "");
+    EXPECT_EQ(back.g.sidekick.className, "");
+
+    // A class the game does not know is left out, and said so.
+    Loaded wizard("SIDEKICK:TYPE:Wizard\x1b[2J\nITEM:PLAYER:NAME:Work Boots\nITEM:PLAYER:TYPE:Mage\n"
+                  "ITEM:PLAYER:STATS:NORMAL:1\n");
+    EXPECT_EQ(wizard.g.sidekick.className, "");
+    ASSERT_EQ(wizard.result.notes.size(), 2u);
+    EXPECT_NE(wizard.result.notes[0].text.find("is no class"), std::string::npos);
+}
+
+// The level-up sheet and the levels themselves: a loaded game must grow as
+// the game that was saved would have.
+TEST(SaveFile, ALoadedGameShowsItsClassesAndLevelsAsTheSavedOneWould) {
+    test::InGameData data;
+    TestWorld saved;
+    Game& a = saved.game;
+    a.player.loadPlanetList();
+    applyClass(a.player, "Outlaw", true);
+    applyClass(a.sidekick, "Mage", false);
+    a.player.stats[Experience] = 30000;
+    spendLevels(a, {"1", "5"});
+    // A rest at the inn before saving: both are whole.
+    for (Protagonist* who : {static_cast<Protagonist*>(&a.player), static_cast<Protagonist*>(&a.sidekick)}) {
+        who->effective[HP] = who->effective[MaxHP];
+        who->effective[MP] = who->effective[MaxMP];
+    }
+    const std::string text = saveText(a, "Guelf");
+    const StatBlock wholeAtSaving = a.player.effective;
+    // The saved game plays on: two more levels.
+    a.player.stats[Experience] = 50000;
+    spendLevels(a, {"2", "4"});
+
+    Loaded back(text);
+    Game& b = back.g;
+    EXPECT_EQ(b.player.effective, wholeAtSaving) << "the build's hit points are its full ones";
+    std::string sheet;
+    for (const std::string& line : levelUpSheet(b.player, b.sidekick)) sheet += line + "\n";
+    EXPECT_NE(sheet.find("Type: " + colorWhite + "Outlaw"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("Type: " + colorWhite + "Mage"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("HP: " + colorWhite + "107.5"), std::string::npos) << "50 + 30 + 27.5\n" << sheet;
+
+    // The loaded game plays on the same way.
+    b.player.stats[Experience] = 50000;
+    spendLevels(b, {"2", "4"});
+    EXPECT_EQ(b.player.stats, a.player.stats);
+    EXPECT_EQ(b.sidekick.stats, a.sidekick.stats) << "the sidekick grew as a Mage";
+    EXPECT_EQ(b.sidekick.stats[MaxMP], 23 + 4 * (7.5f + 5));
+    EXPECT_EQ(b.player.effective, a.player.effective);
+    EXPECT_EQ(b.sidekick.effective, a.sidekick.effective);
+}
+
+TEST(SaveFile, WordsWhereNumbersBelongReadAsZeroAndAreNamed) {
+    Loaded l("PLAYER:STATS:ATK:12\nPLAYER:STATS:ATK:sharp\nPLAYER:MONEY:lots\nSIDEKICK:MOOD:grumpy\n"
+             "FMOD:MUSIC_VOLUME:loud\n");
+    EXPECT_EQ(l.g.player.stats[Attack], 0.0f);
+    EXPECT_EQ(l.g.player.money, 0);
+    EXPECT_EQ(l.g.sidekick.mood, 0.0f);
+    EXPECT_EQ(l.g.audio.getMusicVolume(), 0.0f);
+    std::string notes;
+    for (const SaveReadNote& note : l.result.notes) notes += toText(note.line) + ": " + note.text + "\n";
+    for (const char* word : {"2: \"sharp\"", "3: \"lots\"", "4: \"grumpy\"", "5: \"loud\""})
+        EXPECT_NE(notes.find(std::string(word) + " is not a number; read as 0"), std::string::npos) << word << notes;
+}
+
+TEST(CheckSave, TheSlotsTextIsShownInTheTerminalsEncoding) {
+    test::InGameData data;  // the planet list the SHIP line names
+    std::istringstream slot(kSlotWithoutClass + "PLAYER:STATS:ATK:\x1b[31m\n");
+    std::ostringstream utf8;
+    EXPECT_EQ(reportSaveCheck(slot, "1.txt", utf8, true), 1);
+    EXPECT_NE(utf8.str().find("lines: Br\xC3\xA4nnoc, level 1,"), std::string::npos) << utf8.str();
+    EXPECT_NE(utf8.str().find("1.txt:49: \"\xE2\x86\x90[31m\" is not a number"), std::string::npos) << utf8.str();
+    EXPECT_EQ(utf8.str().find('\x1b'), std::string::npos) << "nothing the terminal would obey";
+
+    std::istringstream again(kSlotWithoutClass);
+    std::ostringstream ascii;
+    EXPECT_EQ(reportSaveCheck(again, "1.txt", ascii, false), 0);
+    EXPECT_NE(ascii.str().find("lines: Brannoc, level 1,"), std::string::npos) << ascii.str();
 }
 
 TEST(SaveFile, HostileSlotsLoadWithoutHarmAndSayWhatTheySkipped) {
@@ -219,6 +367,7 @@ TEST(SaveSlots, TheFolderIsMadeAFailedWriteKeepsTheOldSlotAndAStrangePlanetStran
     screen = v.type("2");
     EXPECT_EQ(fileText("saves/2.txt"), before);
     EXPECT_NE(v.g.screen.messages()[0].find("NOT saved in slot 2"), std::string::npos) << screen;
+    EXPECT_EQ(v.g.screen.messages()[0].rfind("failed to open saves\\2.txt", 0), 0u) << "the game's own words first";
     fs::remove_all("saves/2.txt.new");
     v.type("0");
 
