@@ -24,6 +24,10 @@ Mission::Mission(MissionState& state, Screen& screen, Player* player)
 void Mission::begin(int level, const std::string& pilot) {
     state_.reset(level, pilot);
     state_.ship.x = state_.ship.y = 1;
+    // Each frame repaints only the field and the status lines; the rows
+    // under them would otherwise keep whatever the screen before left in
+    // the cells (a failure page's options, the curtain of a battle).
+    screen_.clearCells();
 }
 
 // ---- moving ----

@@ -1,6 +1,7 @@
 // The first planet's story reaches its space battle: a new game, the first
 // job done, Kettle's window, the mission flown by the test pilot, and the
-// quest's reward after it, back in the claims office.
+// quest's reward after it, back in the claims office. And a mission flown
+// after another shows nothing of the screen before it.
 #include <gtest/gtest.h>
 
 #include "core/dice.h"
@@ -57,6 +58,41 @@ TEST(MissionScenario, TheFirstPlanetsMissionIsFlownAndRewarded) {
     p.type("0");
     ASSERT_NE(p.at<Town>(), nullptr);
     EXPECT_NE(p.world.console.frameText().find("Owed a favour"), std::string::npos);
+}
+
+// A lost mission, "0", the title's practice mission again: the failure
+// page's option and dividers must not stand under the new field.
+TEST(MissionScenario, AMissionShowsNothingOfTheScreenBeforeIt) {
+    test::GameDriver p;
+    seedDice(3);
+    int framesWithLeftovers = 0, missionFrames = 0;
+    p.world.console.setPilot([&](const Cells& cells) {
+        // The field's frames, known by their status line (the blank frame
+        // drawn as the mission starts is the ordinary screen's).
+        std::string statusRow;
+        for (int x = 5; x < 12; ++x) statusRow += static_cast<char>(cells[43 * kConsoleWidth + x].ch);
+        if (statusRow != "Weapon:") return std::vector<KeyEvent>{};
+        ++missionFrames;
+        bool leftover = false;
+        for (int y = 45; y < kConsoleHeight; ++y)
+            for (int x = 0; x < kConsoleWidth; ++x) {
+                const unsigned char ch = cells[y * kConsoleWidth + x].ch;
+                leftover |= ch != ' ' && ch != 0;
+            }
+        framesWithLeftovers += leftover;
+        return std::vector<KeyEvent>{};  // sits still until the ship is lost
+    });
+    p.type("editor");
+    p.type("1");
+    ASSERT_NE(p.at<Editor>(), nullptr);
+    ASSERT_TRUE(p.at<Editor>()->lost());
+    EXPECT_NE(p.world.console.frameText().find("<0> Exit"), std::string::npos);
+    p.type("0");
+    p.type("editor");
+    p.type("1");
+    ASSERT_TRUE(p.at<Editor>()->lost());
+    EXPECT_GT(missionFrames, 200);
+    EXPECT_EQ(framesWithLeftovers, 0);
 }
 
 }  // namespace
