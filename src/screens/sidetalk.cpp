@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <iterator>
 
 #include "app/game.h"
 #include "core/colors.h"
@@ -67,14 +68,26 @@ Sidetalk::Sidetalk(State* parent, const std::string& responseName)
     Tutorial::offer(this, HintSidekick);
 }
 
-// Every line is one thing the sidekick may say. An empty line says nothing,
-// so it is never kept: chat always shows words after the name.
+// Every line is one thing the sidekick may say, an empty one included: the
+// sidekick sometimes just opens its mouth and says nothing at all. So the
+// file's text is cut at each line break, and a file that ends with one ends
+// with such a silence. A line too long for the reader's buffer is cut and
+// is the last one read.
 void Sidetalk::readResponses(const std::string& responseName) {
     std::ifstream file = openDataFile(responseFile(responseName), std::ios::in | std::ios::binary);
-    std::string line;
-    bool lastLine = false;
-    while (!lastLine && readBufferedLine(file, line, kResponseLineBuffer, lastLine))
-        if (!line.empty()) responses_.push_back(line);
+    if (!file) return;
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const bool cut = line.size() > kResponseLineBuffer - 1;
+        if (cut) line.resize(kResponseLineBuffer - 1);
+        responses_.push_back(line);
+        if (cut || end == text.size()) return;
+        start = end + 1;
+    }
 }
 
 void Sidetalk::Draw() {
@@ -139,31 +152,28 @@ void Sidetalk::chooseBattleMode(const std::string& command) {
     }
 }
 
+// Whatever is typed is an amount: a word reads as 0 and fractions are cut
+// off before the purse is asked, so "100.5" from a purse of 100 pays 100.
+// A gift of nothing still cheers the sidekick up, as far as it can tell.
 void Sidetalk::giveMoney(const std::string& command) {
     Game& g = game();
-    const std::optional<float> number = readNumber(command);
-    if (!number || std::isnan(*number) || *number < 0) {
+    const float typed = toNumber(command);
+    const float amount = std::isnan(typed) ? 0.0f : std::trunc(typed);
+    if (amount < 0) {
         g.screen.addMessage("Invalid amount.");
-        return;
-    }
-    // Nothing given is no gift: "0" (or any amount under one credit) just
-    // goes back to the menu, without a word about cheering anyone up.
-    if (*number < 1) {
-        mode_ = MainMenu;
-        return;
-    }
-    if (*number > float(g.player.money)) {
+    } else if (amount > float(g.player.money)) {
         g.screen.addMessage("You don't have that much money.");
-        return;
+    } else {
+        const int paid = static_cast<int>(amount);
+        g.player.changeMoney(-paid);
+        // A sidekick below level 1 (only a hand-edited save makes one) counts
+        // as level 1, so a gift never divides by nothing.
+        const float level = std::max(1.0f, g.sidekick.stats[Level]);
+        g.sidekick.changeMood(float(paid) / level * 1.0f);
+        g.screen.addMessage(g.sidekick.name + " became happier!");
+        mode_ = MainMenu;
     }
-    const int amount = static_cast<int>(std::trunc(*number));
-    g.player.changeMoney(-amount);
-    // A sidekick below level 1 (only a hand-edited save makes one) counts
-    // as level 1, so a gift never divides by nothing.
-    const float level = std::max(1.0f, g.sidekick.stats[Level]);
-    g.sidekick.changeMood(float(amount) / level * 1.0f);
-    g.screen.addMessage(g.sidekick.name + " became happier!");
-    mode_ = MainMenu;
+    if (command == "0") mode_ = MainMenu;
 }
 
 void Sidetalk::chat() {

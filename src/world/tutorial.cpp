@@ -42,7 +42,8 @@ std::string lessonFile(int lesson) {
     return name.empty() ? "" : "tutorial\\" + name + ".txt";
 }
 
-Tutorial::Tutorial(State* parent, int lesson) : State(parent), lesson_(lesson) {
+Tutorial::Tutorial(State* parent, int lesson)
+    : State(parent), lesson_(lesson), openerMessages_(game().screen.messages()) {
     std::ifstream file = openDataFile(lessonFile(lesson), std::ios::in | std::ios::binary);
     std::string line;
     while (file && std::getline(file, line)) {
@@ -125,34 +126,37 @@ void Tutorial::Draw() {
         else screen.narrate(colorYellow + explanation.text + colorWhite, 30, 1.0);
     }
     // A lesson whose last step shows the real screen hands it back by itself.
-    if (realScreen && step_ >= stepCount_) {
-        screen.clearMessages();
-        closeState();
-    }
+    if (realScreen && step_ >= stepCount_) handBack();
 }
 
 void Tutorial::Update(const std::string& command) {
-    Screen& screen = game().screen;
     if (command == "0" || step_ >= stepCount_) {
-        screen.clearMessages();
-        closeState();
+        handBack();
         return;
     }
-    const bool rightAnswer = expected_.empty() || command == expected_;
+    // Like any line, "+" counts as an answer first: it goes back a step in
+    // silence, and only a step that takes any line at all is told again.
+    answered_ = expected_.empty() || command == expected_;
     if (command == "+") {
-        // Repeating tells the step again, as the player asked.
         if (step_ >= 2) --step_;
         seekStep(step_);
-        answered_ = true;
-    } else if (!rightAnswer) {
-        screen.addMessageOnce("Let's try that again...");
+    } else if (!answered_) {
+        game().screen.addMessage("Let's try that again...");
         seekStep(step_);
-        answered_ = false;
     } else {
         ++step_;
         seekStep(step_);
-        answered_ = true;
     }
+}
+
+// The lesson only lent the screen: its opener gets back the messages it had
+// when the lesson came (a dungeon's first room, a shop's welcome).
+void Tutorial::handBack() {
+    Screen& screen = game().screen;
+    screen.clearMessages();
+    for (auto message = openerMessages_.rbegin(); message != openerMessages_.rend(); ++message)
+        screen.addMessage(message->substr(0, message->size() - 1));  // each was kept with its line break
+    closeState();
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 // narrated explanation and the command the player types to go on.
 #pragma once
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ private:
     void seekStep(int step);
     Block readTextBlock();
     bool atEnd() const { return next_ >= lines_.size(); }
+    void handBack();
 
     int lesson_;
     int step_ = 1;
@@ -52,6 +54,7 @@ private:
     // A lesson opens with its first explanation told, like every step after
     // a right answer; wrong answers show the step again in silence.
     bool answered_ = true;
+    std::deque<std::string> openerMessages_;
 };
 
 }  // namespace orv

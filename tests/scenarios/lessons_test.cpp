@@ -83,6 +83,8 @@ struct NewPlayer : test::GameDriver {
 
         type("1");
         meet<Shop>(HintShop, {"3", "1", "1", "2", ""});
+        // What the lesson covered is there again: the shop's welcome.
+        EXPECT_NE(world.console.frameText().find(" armor shop."), std::string::npos);
         type("0");
         type("2");  // another shop: the lesson was had
         EXPECT_NE(at<Shop>(), nullptr);
@@ -103,6 +105,9 @@ struct NewPlayer : test::GameDriver {
         g.player.effective[Attack] = g.player.stats[Attack] = 300;  // a short first fight
         type("5");
         meet<Dungeon>(HintDungeon, {"33", "3", "7", "6", "*", ""});
+        // ... and the dungeon's first room.
+        const std::string entrance = at<Dungeon>()->map().roomAt(0, 0)->name + ": ";
+        EXPECT_NE(world.console.frameText().find(entrance), std::string::npos) << entrance;
         type("8");  // the sidekick talks about this planet now
         ASSERT_NE(at<Sidetalk>(), nullptr);
         EXPECT_FALSE(at<Sidetalk>()->responses().empty());
@@ -140,6 +145,26 @@ TEST(LessonsScenario, EveryLessonSkippedAtItsFirstStep) {
     for (const char* later : {"The shop wants to know which item.", "Looking tells you what waits next door",
                               "A monster guards its upper", "Then its number from the list", "It talks. Mostly"})
         EXPECT_EQ(p.log().find(later), std::string::npos) << later;
+}
+
+// The shop lesson shows the shelves of the shop it opens in, whichever
+// kind that is, so its "1" is the shelf's 1.
+TEST(LessonsScenario, TheShopLessonShowsTheShopItOpensIn) {
+    NewPlayer p;
+    seedDice(42);
+    p.type("1");
+    p.type("0");
+    for (const char* line : {"zed", "f", "c", "bob", "f", "c", ""}) p.type(line);
+    p.type("1");
+    if (p.at<Quest>()) p.type("");
+    ASSERT_NE(p.at<Town>(), nullptr);
+    const std::string screen = p.type("2");
+    ASSERT_NE(p.lesson(), nullptr);
+    Shop* shop = dynamic_cast<Shop*>(p.lesson()->parent());
+    ASSERT_NE(shop, nullptr);
+    EXPECT_NE(screen.find("Weapon Shop"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("Armor Shop"), std::string::npos) << screen;
+    EXPECT_NE(screen.find(" 1. " + shop->shownItem(1)->name + " "), std::string::npos) << screen;
 }
 
 // A new game after playing another (a loaded one, say) is new in its

@@ -2,6 +2,8 @@
 // amounts refused, its battle orders, its faces, and what it says.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/colors.h"
 #include "core/dice.h"
 #include "items/inventory.h"
@@ -46,20 +48,31 @@ TEST(Sidetalk, MoneyCheersTheSidekickUpByItsLevelAndBadAmountsAreRefused) {
     EXPECT_NE(screen.find("<1> Chat"), std::string::npos);
 
     t.type("u");
-    for (const char* refused : {"-5", "lots"}) {
-        t.type(refused);
-        EXPECT_EQ(t.newest(), "Invalid amount.\n");
-        EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
-    }
+    t.type("-5");
+    EXPECT_EQ(t.newest(), "Invalid amount.\n");
+    EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
     t.type("251");
     EXPECT_EQ(t.newest(), "You don't have that much money.\n");
     EXPECT_EQ(t.g.player.money, 250);
     EXPECT_EQ(t.talk->mode(), Sidetalk::WaitingForMoney);
-    // "0" cancels without pretending anyone got happier.
-    screen = t.type("0");
-    EXPECT_EQ(t.talk->mode(), Sidetalk::MainMenu);
-    EXPECT_EQ(t.newest(), "You don't have that much money.\n");
-    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 60);
+    // Nothing given, typed as "0" or as a word, still pleases the sidekick,
+    // and goes back to the menu.
+    for (const char* nothing : {"0", "lots"}) {
+        if (t.talk->mode() != Sidetalk::WaitingForMoney) t.type("2");
+        t.g.screen.clearMessages();
+        t.type(nothing);
+        EXPECT_EQ(t.talk->mode(), Sidetalk::MainMenu) << nothing;
+        EXPECT_EQ(t.newest(), "Bob became happier!\n") << nothing;
+        EXPECT_FLOAT_EQ(t.g.sidekick.mood, 60);
+        EXPECT_EQ(t.g.player.money, 250);
+    }
+    // The fraction goes before the purse is asked: "250.5" pays 250.
+    t.type("2");
+    t.type("250.5");
+    EXPECT_EQ(t.newest(), "Bob became happier!\n");
+    EXPECT_EQ(t.g.player.money, 0);
+    EXPECT_FLOAT_EQ(t.g.sidekick.mood, 99);
+    t.g.sidekick.mood = 60;
 
     // A fortune still stops at 99.
     t.g.player.money = 100000;
@@ -107,23 +120,31 @@ TEST(Sidetalk, OrdersForBattleAndTheWayOut) {
     EXPECT_EQ(t.root.subState(), nullptr);
 }
 
-TEST(Sidetalk, ChatPicksALineOfThePlanetAndNeverAnEmptyOne) {
+// Every line of the file may be said, the empty ones too (the sidekick
+// then says nothing after its name); a file ending in a line break ends
+// with one more, empty line.
+TEST(Sidetalk, ChatPicksAnyLineOfThePlanetTheEmptyLastOneIncluded) {
     test::InGameData data;
     test::ScratchDirectory dir;
-    dir.write("sidekick/Guelf.txt", "Only this.\n\n");  // an empty line, and the one a last break leaves
+    dir.write("sidekick/Guelf.txt", "Only this.\n\n");
     test::TestWorld world;
     world.game.sidekick.name = "Bob";
     test::TestRoot root;
-    root.setSubState(new Sidetalk(&root, "Guelf"));
+    auto* talk = new Sidetalk(&root, "Guelf");
+    root.setSubState(talk);
+    EXPECT_EQ(talk->responses(), (std::vector<std::string>{"Only this.", "", ""}));
     // The faces are missing here: each says so, and the screen still draws.
     EXPECT_EQ(world.game.screen.messages().back(), "Unable to open file \"art\\sidekick\\angry.txt\".\n");
     world.game.screen.clearFrame();
     root.drawCurrent();
     seedDice(3);
-    for (int i = 0; i < 10; ++i) {
+    std::set<std::string> said;
+    for (int i = 0; i < 30; ++i) {
         root.updateCurrent("c");
-        EXPECT_EQ(world.game.screen.messages().front(), colorYellow + "Bob: " + colorWhite + "Only this.\n");
+        said.insert(world.game.screen.messages().front());
     }
+    EXPECT_EQ(said, (std::set<std::string>{colorYellow + "Bob: " + colorWhite + "Only this.\n",
+                                           colorYellow + "Bob: " + colorWhite + "\n"}));
 }
 
 }  // namespace
