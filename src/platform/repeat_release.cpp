@@ -1,4 +1,5 @@
-// Guessing releases from the end of a key's auto-repeat.
+// Guessing releases from the end of a key's auto-repeat, and the arrow
+// keys' short step on a tap.
 #include "platform/repeat_release.h"
 
 #include <algorithm>
@@ -7,36 +8,77 @@ namespace orv {
 
 int RepeatRelease::repeatWindowMs() const { return std::clamp(intervalMs_ * 5 / 2, 60, 150); }
 
-void RepeatRelease::key(int key, std::uint64_t nowMs, std::vector<KeyEvent>& out) {
-    tick(nowMs, out);
-    if (key == held_) {
-        const int gap = static_cast<int>(nowMs - lastSeen_);
-        if (!repeating_) {
-            // Perhaps the first repeat, perhaps a quick second tap: the gap is
-            // taken as this terminal's delay only once a quick repeat follows.
-            candidateDelayMs_ = gap;
-            repeating_ = true;
-        } else {
-            if (candidateDelayMs_ >= 200 && gap <= 100) firstDelayMs_ = std::min(candidateDelayMs_, 1000);
-            candidateDelayMs_ = 0;
-            intervalMs_ = std::clamp((intervalMs_ * 3 + gap) / 4, 10, 100);
-        }
-        lastSeen_ = nowMs;
-        return;
-    }
-    if (held_ != 0) out.push_back({held_, false});
-    out.push_back({key, true});
-    held_ = key;
+bool RepeatRelease::stepsOnTap(int key) {
+    return key == KeyUp || key == KeyDown || key == KeyLeft || key == KeyRight;
+}
+
+void RepeatRelease::reset() {
+    key_ = 0;
+    shownDown_ = false;
     repeating_ = false;
+    stepFramesLeft_ = -1;
+}
+
+void RepeatRelease::key(int key, std::uint64_t nowMs, std::vector<KeyEvent>& out) {
+    expire(nowMs, out);
+    const bool quickAgain = key == key_ && !repeating_ && nowMs - lastSeen_ < kQuickestRepeatDelayMs;
+    if (key != key_ || (quickAgain && stepsOnTap(key))) press(key, out);
+    else repeat(nowMs, out);
     lastSeen_ = nowMs;
 }
 
+void RepeatRelease::press(int key, std::vector<KeyEvent>& out) {
+    if (key != key_) letGo(out);
+    if (!shownDown_) out.push_back({key, true});
+    key_ = key;
+    shownDown_ = true;
+    repeating_ = false;
+    stepFramesLeft_ = stepsOnTap(key) ? kStepFrames : -1;
+}
+
+// The key came again: the terminal is repeating it, so it is really held.
+void RepeatRelease::repeat(std::uint64_t nowMs, std::vector<KeyEvent>& out) {
+    const int gap = static_cast<int>(nowMs - lastSeen_);
+    if (!repeating_) {
+        // Perhaps the first repeat, perhaps a quick second tap: the gap is
+        // taken as this terminal's delay only once a quick repeat follows.
+        candidateDelayMs_ = gap;
+        repeating_ = true;
+    } else {
+        if (candidateDelayMs_ >= kQuickestRepeatDelayMs && gap <= 100)
+            firstDelayMs_ = std::min(candidateDelayMs_, 1000);
+        candidateDelayMs_ = 0;
+        intervalMs_ = std::clamp((intervalMs_ * 3 + gap) / 4, 10, 100);
+    }
+    stepFramesLeft_ = -1;
+    if (!shownDown_) out.push_back({key_, true});
+    shownDown_ = true;
+}
+
+void RepeatRelease::letGo(std::vector<KeyEvent>& out) {
+    if (shownDown_) out.push_back({key_, false});
+    shownDown_ = false;
+}
+
 void RepeatRelease::tick(std::uint64_t nowMs, std::vector<KeyEvent>& out) {
-    if (held_ == 0) return;
+    expire(nowMs, out);
+    if (stepFramesLeft_ < 0) return;
+    // The step ends after its frames, but the key is still listened for:
+    // its first repeat may yet come and make it held.
+    if (stepFramesLeft_ == 0) {
+        letGo(out);
+        stepFramesLeft_ = -1;
+    } else {
+        --stepFramesLeft_;
+    }
+}
+
+void RepeatRelease::expire(std::uint64_t nowMs, std::vector<KeyEvent>& out) {
+    if (key_ == 0) return;
     const int window = repeating_ ? repeatWindowMs() : firstRepeatWindowMs();
     if (nowMs - lastSeen_ <= static_cast<std::uint64_t>(window)) return;
-    out.push_back({held_, false});
-    held_ = 0;
+    letGo(out);
+    reset();
 }
 
 }  // namespace orv

@@ -1,9 +1,12 @@
-// Held keys for terminals that never say when a key is let go: a key counts
-// as held from its press until its auto-repeat stops. The first repeat comes
-// only after the terminal's repeat delay, so that gap is bridged; after
-// that, silence for a few repeat intervals means the key is up. Terminals
-// repeat only the last key pressed, so a new key lets the previous one go.
-// Both gaps are learnt from the terminal's own repeats.
+// Held keys for terminals that never say when a key is let go. Such a
+// terminal sends a key once, waits its repeat delay, then repeats it until
+// the key is let go; only the last key pressed repeats.
+//
+// The arrow keys work as the cursor keys of a text editor: a press alone is
+// a short step (down for a few frames, then up), and only the arrival of
+// auto-repeat makes the key held, for as long as the repeats go on. Other
+// keys count as held from their press until their repeats stop. The
+// terminal's repeat delay and interval are learnt from its own repeats.
 #pragma once
 
 #include <cstdint>
@@ -15,22 +18,38 @@ namespace orv {
 
 class RepeatRelease {
 public:
+    // How many frames a tap of an arrow key holds it down: a few cells.
+    static constexpr int kStepFrames = 3;
+
     // A key arrived at `nowMs` (a press or one of its repeats).
     void key(int key, std::uint64_t nowMs, std::vector<KeyEvent>& out);
-    // Time passed: a key whose repeats have stopped goes up.
+    // Once a frame: a step that has lasted its frames ends, and a key whose
+    // repeats have stopped goes up.
     void tick(std::uint64_t nowMs, std::vector<KeyEvent>& out);
     // Let go of everything (the mission ended).
-    void reset() { held_ = 0; }
+    void reset();
 
-    int heldKey() const { return held_; }
+    int heldKey() const { return shownDown_ ? key_ : 0; }
     // How long a key is kept held without hearing from it.
     int firstRepeatWindowMs() const { return firstDelayMs_ + kMarginMs; }
     int repeatWindowMs() const;
 
 private:
     static constexpr int kMarginMs = 80;
-    int held_ = 0;
+    // No terminal repeats sooner than this: an arrow arriving again sooner,
+    // before any repeat, is a second tap.
+    static constexpr int kQuickestRepeatDelayMs = 200;
+
+    static bool stepsOnTap(int key);
+    void press(int key, std::vector<KeyEvent>& out);
+    void repeat(std::uint64_t nowMs, std::vector<KeyEvent>& out);
+    void letGo(std::vector<KeyEvent>& out);
+    void expire(std::uint64_t nowMs, std::vector<KeyEvent>& out);
+
+    int key_ = 0;             // the key whose repeats we listen for
+    bool shownDown_ = false;  // the game has been told it is down
     bool repeating_ = false;
+    int stepFramesLeft_ = -1;  // frames left of a tap's step; -1 when none runs
     std::uint64_t lastSeen_ = 0;
     // Learnt from the terminal; the defaults cover the usual 250-660 ms
     // delay and 25-50 ms interval.

@@ -78,5 +78,51 @@ TEST(RepeatRelease, AKeyIsHeldThroughItsRepeatsAndLetGoSoonAfter) {
     EXPECT_EQ(out, (std::vector<KeyEvent>{{KeySpace, false}}));
 }
 
+// The shooter polls once a frame (10 ms) and moves the ship one cell for
+// every frame an arrow is down. `arrivals` are the times the terminal sent
+// the key: its press and then its auto-repeats.
+int cellsFlown(RepeatRelease& keys, int key, const std::vector<std::uint64_t>& arrivals, std::uint64_t start,
+               int* downEvents = nullptr) {
+    bool held = false;
+    int cells = 0;
+    std::size_t next = 0;
+    for (std::uint64_t t = start; t < start + 3000; t += 10) {
+        std::vector<KeyEvent> out;
+        while (next < arrivals.size() && arrivals[next] <= t) {
+            keys.key(key, t, out);
+            ++next;
+        }
+        keys.tick(t, out);
+        for (const KeyEvent& event : out) {
+            held = event.down;
+            if (event.down && downEvents) ++*downEvents;
+        }
+        if (held) ++cells;
+    }
+    return cells;
+}
+
+// xterm as it ships: the first repeat 659 ms after the press, then one every 40 ms.
+std::vector<std::uint64_t> xtermHold(std::uint64_t press, int holdMs) {
+    std::vector<std::uint64_t> times{press};
+    for (std::uint64_t t = press + 659; t < press + static_cast<std::uint64_t>(holdMs); t += 40) times.push_back(t);
+    return times;
+}
+
+TEST(RepeatRelease, ATapNudgesTheShipAndOnlyAutoRepeatFliesIt) {
+    RepeatRelease keys;
+    EXPECT_EQ(cellsFlown(keys, KeyRight, xtermHold(1000, 80), 1000), 3) << "a tap is a short step";
+    EXPECT_EQ(cellsFlown(keys, KeyUp, xtermHold(10000, 300), 10000), 3) << "so is a hold shorter than the repeat delay";
+    const int second = cellsFlown(keys, KeyLeft, xtermHold(20000, 1000), 20000);
+    EXPECT_GE(second, 3 + 30);
+    EXPECT_LE(second, 3 + 50) << "a hold flies while the repeats last, and stops soon after";
+    EXPECT_EQ(cellsFlown(keys, KeyDown, {30000, 30150}, 30000), 6) << "two quick taps are two steps";
+    // Keys that are not steering keep one press for the whole hold: the
+    // spacebar switches firing on and off with each press.
+    int presses = 0;
+    cellsFlown(keys, KeySpace, xtermHold(40000, 1000), 40000, &presses);
+    EXPECT_EQ(presses, 1);
+}
+
 }  // namespace
 }  // namespace orv
