@@ -213,7 +213,10 @@ void Screen::setupConsole() {
     console_.setTitle("Orvantis");
     // The notice tells how the window is now, so it stands in the log once
     // while the window is too small and leaves it as soon as the game fits.
+    // A console that covers the window with the notice itself shows the
+    // frame again when it fits, so the frame must not carry a copy.
     std::erase(messages_, wrapMessage(kDisplayTooSmallMessage) + "\n");
+    if (console_.drawsOwnSizeNotice()) return;
     if (console_.largestHeight() < kConsoleHeight) addMessage(kDisplayTooSmallMessage);
 }
 

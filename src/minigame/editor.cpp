@@ -130,6 +130,13 @@ void Editor::playUntilDecided(HeldKeys& keys) {
     std::uint64_t deadline = console.nowMs();
     while (!state_->won && !state_->lost) {
         if (!pollKeys(keys)) return;
+        // Behind the too-small notice the player cannot see the field:
+        // nothing moves until the window fits again.
+        if (!console.showsWholeFrame()) {
+            game().screen.writeCells();
+            pace(deadline, kFrameMs);
+            continue;
+        }
         mission_->fireWeapons(keys);
         mission_->moveAndDraw(keys, waveTextShown_ ? FrameMode::Play : FrameMode::WaveText);
         if (!waveTextShown_) drawWaveText();

@@ -69,6 +69,12 @@ public:
 
     // The tallest window the display allows (the game needs 53 rows).
     virtual int largestHeight() = 0;
+    // Whether the window shows the whole frame now: a mission waits while
+    // it does not, since the player cannot see the field.
+    virtual bool showsWholeFrame() { return largestHeight() >= kConsoleHeight; }
+    // A console that covers a too-small window with its own notice (instead
+    // of the frame) needs no copy of it in the game's messages.
+    virtual bool drawsOwnSizeNotice() const { return false; }
     virtual void setTitle(const std::string& title) = 0;
 
     // Held keys (the space shooter): while on, key events say when a key

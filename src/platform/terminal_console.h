@@ -1,15 +1,22 @@
 // The player's terminal as the game's console, on ncursesw: draws the 80 x 53
-// frame with minimal updates, reads typed lines with editing and history,
-// polls keys, and always leaves the terminal as it found it.
+// frame with minimal updates, one write per frame, reads typed lines with
+// editing and history, polls keys, and always leaves the terminal as it
+// found it. The work is shared out by concern: terminal_console.cpp (start,
+// size, drawing), terminal_input.cpp (typed lines and key polling),
+// terminal_held_keys.cpp (the space shooter's held keys).
 #pragma once
 
+#include "platform/cell_styles.h"
 #include "platform/console.h"
+#include "platform/frame_writer.h"
 #include "platform/key_stream.h"
+#include "platform/line_editor.h"
 #include "platform/repeat_release.h"
+#include "platform/terminal_query.h"
 
 #include <cstdio>
 #include <deque>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,8 +30,8 @@ struct TerminalOptions {
     // Terminal type for terminfo; nullptr means $TERM.
     const char* termType = nullptr;
     // Own the process while the console lives: restore the terminal on
-    // fatal signals and hang-up, and keep stderr chatter off the screen.
-    // Only one guarded console may exist at a time.
+    // fatal signals, stops and hang-up, and keep stderr chatter off the
+    // screen. Only one guarded console may exist at a time.
     bool guardProcess = true;
 };
 
@@ -60,27 +67,15 @@ public:
     void sleepMs(int ms) override;
     std::uint64_t nowMs() override;
     int largestHeight() override;
+    bool showsWholeFrame() override;
+    bool drawsOwnSizeNotice() const override { return true; }
     void setTitle(const std::string& title) override;
     void setHeldKeyMode(bool on) override;
     bool reportsKeyReleases() override;
 
 private:
-    // One raw key from curses: wget_wch's return code and its value.
-    struct RawKey {
-        int kind = 0;
-        unsigned int code = 0;
-    };
-    // The line being typed on the input row.
-    struct LineEdit {
-        std::wstring text;
-        std::size_t cursor = 0;
-        std::size_t scroll = 0;
-        std::size_t historyPos = 0;
-        std::wstring draft;  // the unfinished line while browsing history
-    };
-
-    void setUpColours();
-    void buildGlyphs();
+    // Start and drawing (terminal_console.cpp).
+    void askTerminal();
     void requestGameSize();
     bool syncSize();
     bool tooSmall() const;
@@ -89,49 +84,56 @@ private:
     void forgetRows(int firstRow, int lastRow);
     void drawNotice();
     void drawInputRow();
-    void putCell(int row, int col, unsigned char ch, unsigned char attr);
-    void putWide(int row, int col, wchar_t glyph, unsigned char attr);
     void onResize();
-    void checkResumed();
-    void pollInput();
-    void queueKey(const RawKey& key);
-    static KeyEvent toKeyEvent(const RawKey& key);
-    bool applyEditKey(const RawKey& key);  // false when the key ends the line
-    void recallHistory(int step);
+    void catchUpWithSignals();
     void writeRaw(std::string_view bytes) const;
-    // Held-key mode reads the terminal's bytes itself.
+
+    // Typed lines and key polling (terminal_input.cpp).
+    enum class KeyWait { Key, Signal, EndOfInput };
+    KeyWait nextTypedKey(TypedKey& key);
+    void awaitAnswers();
+    void pollInput();
+    void queueKey(const TypedKey& key);
+    static KeyEvent toKeyEvent(const TypedKey& key);
+
+    // Held keys (terminal_held_keys.cpp): this mode reads the terminal's bytes itself.
     std::size_t readRawBytes(char* buffer, std::size_t capacity, int waitMs) const;
     void pollHeldKeys();
     void takeStreamKey(const StreamKey& key, std::uint64_t now);
     void pushKittyFlags();
     void popKittyFlags();
-    void suspendFromKey();
+    void dropPendingReports();
+    void leaveFromKey(int signal);
 
     ::screen* screen_ = nullptr;
     int outFd_ = -1;
+    int inFd_ = -1;
     bool guarded_ = false;
     bool unicode_ = true;
-    bool sixteenColours_ = false;
-    bool eightColours_ = false;
+    std::unique_ptr<FrameWriter> writer_;
+    CellStyles styles_;
     int shownLines_ = 0;
     int shownCols_ = 0;
     bool showingNotice_ = false;
     Cells frame_{};
     Cells inCurses_{};  // the frame cells curses holds now
-    std::array<wchar_t, 256> glyphs_{};
-    std::array<short, 256> pairs_{};
-    std::array<unsigned int, 256> styles_{};
-    std::array<bool, 256> blanked_{};  // drawn as a blank: the text cannot show
-    std::deque<RawKey> pending_;
-    int inFd_ = -1;
+
+    // The start-up question and its answers.
+    TerminalQuery query_;
+    bool asked_ = false;
+    bool awaited_ = false;
+    std::uint64_t askedAt_ = 0;
+
+    std::deque<TypedKey> pending_;
+    LineEditor editor_;
+    bool editing_ = false;
+
     bool heldMode_ = false;
-    int kittySupport_ = -1;  // -1 not asked yet, 0 no, 1 yes
     KeyStream keyStream_;
     RepeatRelease repeatRelease_;
     std::deque<KeyEvent> heldEvents_;
     std::uint64_t lastByteAt_ = 0;
-    std::vector<std::wstring> history_;
-    std::optional<LineEdit> editing_;
+
     std::string lastTitle_;
     std::vector<std::string> afterExit_;
 };

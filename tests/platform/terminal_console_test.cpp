@@ -2,6 +2,7 @@
 // process on a pseudo-terminal, and we read what reaches the "screen".
 #include "platform/cp437.h"
 #include "platform/terminal_console.h"
+#include "platform/terminal_query.h"
 #include "support/pty_game.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <csignal>
 #include <functional>
 #include <set>
@@ -504,7 +506,7 @@ TEST(TerminalConsole, HeldKeysUseTheKittyProtocolWhereAnsweredAndGuessElsewhere)
     {
         PtyGame game(53, 80, play);
         ASSERT_TRUE(game.waitFor(marker("ready")));
-        ASSERT_TRUE(game.waitFor("\x1b[?u\x1b[c"));
+        ASSERT_TRUE(game.waitFor(std::string(TerminalQuery::kQuestion)));
         game.type("\x1b[?0u\x1b[?62;22c");
         ASSERT_TRUE(game.waitFor(marker("held")));
         EXPECT_NE(game.between("kitty", "held").find("\x1b[>11u"), std::string::npos);
@@ -518,7 +520,7 @@ TEST(TerminalConsole, HeldKeysUseTheKittyProtocolWhereAnsweredAndGuessElsewhere)
     {
         PtyGame game(53, 80, play);
         ASSERT_TRUE(game.waitFor(marker("ready")));
-        ASSERT_TRUE(game.waitFor("\x1b[?u\x1b[c"));
+        ASSERT_TRUE(game.waitFor(std::string(TerminalQuery::kQuestion)));
         game.type("\x1b[?62;22c");
         ASSERT_TRUE(game.waitFor(marker("held")));
         EXPECT_NE(game.output.find(marker("plain")), std::string::npos);
@@ -526,6 +528,111 @@ TEST(TerminalConsole, HeldKeysUseTheKittyProtocolWhereAnsweredAndGuessElsewhere)
         game.type("\x1b");
         EXPECT_TRUE(game.waitFor(marker("keys=100,100^,27,")));
         EXPECT_EQ(game.output.find("\x1b[>11u"), std::string::npos);
+        EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+    }
+}
+
+// Ctrl-C in a mission under the kitty protocol: the release of "c" may
+// still be on its way when the game switches the protocol off and ends. It
+// must not reach the shell, which would run it as a command.
+TEST(TerminalConsole, CtrlCInAMissionLeavesNoKeyReportForTheShell) {
+    PtyGame game(53, 80, [] {
+        pid_t pid = fork();
+        if (pid == 0) {
+            TerminalConsole console;
+            console.writeFrame(Cells{});
+            console.setHeldKeyMode(true);
+            note("held");
+            for (int i = 0; i < 1000; ++i) {
+                console.consumeKeys(console.peekKeys(16).size());
+                console.sleepMs(5);
+            }
+            _exit(3);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        note(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT ? "interrupted" : "went on");
+        // The shell reads what is left for it, as `cat -v` would.
+        termios modes{};
+        tcgetattr(STDIN_FILENO, &modes);
+        modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+        modes.c_cc[VMIN] = 0;
+        modes.c_cc[VTIME] = 3;
+        tcsetattr(STDIN_FILENO, TCSANOW, &modes);
+        std::string left;
+        char buffer[64];
+        for (ssize_t n; (n = read(STDIN_FILENO, buffer, sizeof buffer)) > 0;)
+            for (ssize_t i = 0; i < n; ++i) left += buffer[i] == '\x1b' ? std::string("^[") : std::string(1, buffer[i]);
+        note("shell got=" + left);
+        return 0;
+    });
+    ASSERT_TRUE(game.waitFor("\x1b[?u"));  // the protocol asked for
+    game.type("\x1b[?0u\x1b[?62;22c");
+    ASSERT_TRUE(game.waitFor(marker("held")));
+    game.type("\x1b[99;5u");  // Ctrl-C pressed...
+    usleep(40000);
+    game.type("\x1b[99;5:3u");  // ... and let go just as the game leaves
+    ASSERT_TRUE(game.waitFor(marker("interrupted")));
+    ASSERT_TRUE(game.waitFor("shell got="));
+    ASSERT_TRUE(game.waitFor("\x07", 5000, game.output.find("shell got=")));
+    EXPECT_NE(game.output.find(marker("shell got=")), std::string::npos)
+        << game.output.substr(game.output.find("shell got="));
+    EXPECT_TRUE(exitedWith(game.waitExit(), 0));
+}
+
+// How many write() calls this process has made.
+long writesSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long value = 0;
+    while (io >> name >> value)
+        if (name == "syscw:") return value;
+    return -1;
+}
+
+// A frame goes out whole: one write, and where the terminal answers that
+// it draws synchronized output, bracketed so it shows the frame at once.
+TEST(TerminalConsole, EachFrameLeavesInOneWriteBracketedWhereTheTerminalCan) {
+    struct Case {
+        std::string answer;
+        bool bracketed;
+    };
+    for (const Case& c : {Case{"\x1b[?2026;2$y", true}, Case{"\x1b[?2026;1$y", true},
+                          Case{"\x1b[?2026;0$y", false}, Case{"", false}}) {
+        SCOPED_TRACE(c.answer);
+        PtyGame game(53, 80, [] {
+            TerminalConsole console;
+            console.writeFrame(Cells{});
+            note("ready");
+            std::string line;
+            console.readLine(line);
+            note("line");
+            Cells cells{};
+            for (int row = 0; row < 50; row += 2)  // changes all over the field, as in a mission
+                for (int col = row % 7; col < 80; col += 9) cells[row * kConsoleWidth + col] = {'*', static_cast<std::uint16_t>(1 + row % 14)};
+            const long before = writesSoFar();
+            console.writeFrame(cells);
+            const long writes = writesSoFar() - before;
+            note("writes=" + std::to_string(writes));
+            return 0;
+        });
+        ASSERT_TRUE(game.waitFor(marker("ready")));
+        ASSERT_TRUE(game.waitFor("\x1b[?2026$p\x1b[c")) << "asked, before the device attributes";
+        game.type(c.answer + "\x1b[?62;22c" + "go\r");
+        ASSERT_TRUE(game.waitFor(marker("line")));
+        ASSERT_TRUE(game.waitFor("\x1b]7777;writes="));
+        // Curses collects the frame in memory (one write there) and the
+        // terminal receives it in one write.
+        const int writes = std::atoi(game.output.c_str() + game.output.find("writes=") + 7);
+        EXPECT_LE(writes, 2);
+        const std::string frame = game.after("line").substr(0, game.after("line").find("\x1b]7777;writes"));
+        EXPECT_NE(frame.find('*'), std::string::npos);
+        if (c.bracketed) {
+            EXPECT_EQ(frame.rfind("\x1b[?2026h", 0), 0u) << "the frame begins the synchronized update";
+            EXPECT_TRUE(frame.ends_with("\x1b[?2026l")) << "and ends it";
+        } else {
+            EXPECT_EQ(frame.find("\x1b[?2026"), std::string::npos);
+        }
         EXPECT_TRUE(exitedWith(game.waitExit(), 0));
     }
 }
