@@ -374,7 +374,7 @@ TEST(BrokenContent, LessonsTheReaderWouldLoseItsWayInAreNamed) {
              {shop, "3", 1, "+", "the answer \"+\" skips or repeats the lesson"},
          })
         expectReported(content, b);
-    content.replaceLine(shop, content.lineStarting(shop, "shelves.txt"), "no-such-picture.txt");
+    content.replaceLine(shop, content.lineStarting(shop, "~"), "no-such-picture.txt");
     fs::remove(content.data() / "tutorial/battle.txt");
     const auto problems = content.check();
     EXPECT_TRUE(mentions(problems, "art/tutorial/no-such-picture.txt", 0, "the picture of step 1")) << describe(problems);
