@@ -45,6 +45,13 @@ const char* const kNumberNames[] = {"fire resistance", "ice resistance", "light 
 // loaded would hang the game at the start of every battle.
 constexpr int kLoadInstructionBudget = 20'000'000;
 constexpr int kHookEvery = 10'000;
+// The battle offers "<1> Atk " + the upper part, "<2> Atk " + the middle
+// and "<3> Atk " + the lower one in the left column of the option grid, beside
+// the middle column: each column is 24 cells, and an option that fills all
+// of them runs straight into its neighbour ("<1> Atk gap-toothed grin<+> ...").
+constexpr std::size_t kOptionColumn = 24;
+constexpr std::size_t kFirstPart = 15, kLastPart = 17;
+const char* const kPartOptions[] = {"<3> Atk ", "<2> Atk ", "<1> Atk "};
 
 struct MonsterEntry {
     int line = 0;
@@ -61,6 +68,14 @@ std::optional<std::string> monsterNumberProblem(std::size_t field, const std::st
                                    "a resistance is the percentage of damage taken, 100 being all of it");
     return check::rangeProblem(what, value, *number, 0, kLargestStatistic,
                                "it grows with the monster's level, and below 0 blows heal and speed makes no sense");
+}
+
+std::optional<std::string> partOptionProblem(const std::string& option) {
+    const std::size_t width = displayLength(option);
+    if (width < kOptionColumn) return std::nullopt;
+    return "the battle option \"" + option + "\" is " + toText(int(width)) +
+           " characters wide: it runs into the next column (an option column holds " +
+           toText(int(kOptionColumn - 1)) + " and a blank)";
 }
 
 // Checking must not let a script act on the machine: loading runs its top
@@ -125,6 +140,9 @@ private:
                 if (f >= kFirstNumber && f <= kLastNumber)
                     if (const auto why = monsterNumberProblem(f, value)) checker_.problem(file, int(at + 1), *why);
                 if (value.size() > 255) checker_.problem(file, int(at + 1), "value longer than 255 characters");
+                if (f >= kFirstPart && f <= kLastPart)
+                    if (const auto why = partOptionProblem(kPartOptions[f - kFirstPart] + value))
+                        checker_.problem(file, int(at + 1), *why);
             }
             entries.push_back(entry);
         }

@@ -141,6 +141,25 @@ TEST(BrokenContent, NumbersThatOverflowOrTurnTheArithmeticAroundAreNamed) {
         expectReported(content, b);
 }
 
+// A battle shows "<1> Atk " + a part's name in a 24-cell column of the
+// option grid; a name that fills the column runs into the next option.
+TEST(BrokenContent, BattleOptionsThatRunIntoTheNextColumnAreNamed) {
+    ContentCopy content;
+    for (const Break& b : std::vector<Break>{
+             {"monsters/All Planets.txt", "Upper:", 1, "Upper: gap-toothed grin",
+              "the battle option \"<1> Atk gap-toothed grin\" is 24 characters wide"},
+             {"monsters/Guelf.txt", "Middle:", 2, "Middle: \x1d" "company overalls",
+              "\"<2> Atk \\x1dcompany overalls\" is 24"},
+             {"monsters/Bosses.txt", "Lower:", 1, "Lower: smouldering hooves", "<3> Atk smouldering hooves"},
+         })
+        expectReported(content, b);
+    // Fifteen letters leave the blank that keeps the columns apart.
+    const std::string file = "monsters/All Planets.txt";
+    const int line = content.lineStarting(file, "Upper:");
+    content.replaceLine(file, line, "Upper: crooked-grinned");
+    EXPECT_FALSE(mentions(content.check(), file, line, "battle option"));
+}
+
 TEST(BrokenContent, QuestNumbersStatesAndBlocksTheReadersCannotFollowAreNamed) {
     ContentCopy content;
     const std::string quest = "quests/Empyreon VI.txt";
