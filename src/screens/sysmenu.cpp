@@ -34,14 +34,17 @@ void Sysmenu::Update(const std::string& command) {
                 g.screen.addMessage("Enter sound volume (0 - 100).");
             }
             break;
-        // Any line is a volume here, "0" included; a line that is no number
-        // at all leaves the volume as it was rather than muting the game.
+        // Any line is a volume here, "0" included, and a word reads as the
+        // number 0 like it does everywhere else. The question is answered, so
+        // it goes with the answer instead of lingering over the menu.
         case WaitingForMusicVolume:
-            if (auto volume = readNumber(command)) g.audio.setMusicVolume(*volume);
+            g.audio.setMusicVolume(toNumber(command));
+            g.screen.clearMessages();
             mode_ = ShowingMenu;
             break;
         case WaitingForEffectVolume:
-            if (auto volume = readNumber(command)) g.audio.setEffectVolume(*volume);
+            g.audio.setEffectVolume(toNumber(command));
+            g.screen.clearMessages();
             mode_ = ShowingMenu;
             break;
     }

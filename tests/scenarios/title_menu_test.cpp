@@ -84,10 +84,24 @@ TEST(SystemMenu, SetsClampedVolumesAndReturns) {
     // "0" while a volume is asked for is a volume, not "exit".
     EXPECT_NE(frames[7].find("Music Volume: 0\n"), std::string::npos);
     EXPECT_NE(frames[7].find("<0> Exit"), std::string::npos);
-    // A line that is no number leaves the volume alone.
     EXPECT_NE(frames[9].find("Sound Effect Volume: 0\n"), std::string::npos);
     EXPECT_NE(frames[10].find("Welcome to ORVANTIS!"), std::string::npos);
     EXPECT_EQ(run.world.game.audio.getMusicVolume(), 0.0f);
+}
+
+// A word typed for a volume is the number 0, as any word typed for a
+// number is; the question goes with its answer, so the menu it returns to
+// never stands under a question it no longer asks.
+TEST(SystemMenu, AWordIsVolumeZeroAndTheQuestionLeavesWithItsAnswer) {
+    TitleRun run({"-", "2", "30", "2", "abc", "0", "exit"});
+    const auto frames = run.frameList();
+    ASSERT_EQ(frames.size(), 7u);
+    EXPECT_NE(frames[3].find("Sound Effect Volume: 30\n"), std::string::npos);
+    EXPECT_EQ(frames[3].find("Enter sound volume"), std::string::npos);
+    EXPECT_NE(frames[5].find("Sound Effect Volume: 0\n"), std::string::npos);
+    EXPECT_NE(frames[5].find("<1> Set Music Volume"), std::string::npos);
+    EXPECT_EQ(frames[5].find("Enter sound volume"), std::string::npos);
+    EXPECT_NE(frames[6].find("Welcome to ORVANTIS!"), std::string::npos);
 }
 
 TEST(TitleMenu, CommandsMatchWholeLinesInAnyCase) {
