@@ -78,7 +78,10 @@ Quest::Quest(State* parent, const std::string& planet, const std::string& room)
     g.screen.render();
     if (isCutscene()) {
         g.screen.narrate(cyan(textBefore_), 30, 40.0);
-        g.screen.narrate(cyan(textAfter_), 30, 40.0);
+        // The last text stays under "Press enter to continue.", and that
+        // prompt is the wait: the Enter that answers it moves on at once
+        // instead of only ending a pause before the same page.
+        g.screen.narrate(cyan(textAfter_), 30, 0.0);
     } else {
         g.screen.narrate(cyan(textBefore_), 30, 0.0);
     }
@@ -215,10 +218,9 @@ void Quest::playOpeningStory() {
     screen.addMenuOption("Press spacebar to skip intro.");
     screen.addMenuOption("Press enter to begin game.");
     screen.render();
-    screen.narrate(openingStory(g.player.name, g.sidekick.name), 30, 40.0);
-    // The next line typed boards the ship; the picture stays while it is typed.
-    screen.loadArt("introstatic.txt", false);
-    screen.addMenuOption("Press enter to begin game.");
+    // The story stays on screen under "Press enter to begin game.", and that
+    // prompt is the wait: the Enter that answers it boards the ship.
+    screen.narrate(openingStory(g.player.name, g.sidekick.name), 30, 0.0);
 }
 
 void Quest::replaceWithTown(const std::string& planet) {

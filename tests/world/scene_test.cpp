@@ -124,6 +124,41 @@ TEST(QuestScene, AnInstantTownSceneTakesTheTownsPlace) {
     EXPECT_NE(w.at<Town>(), nullptr) << "with the state done, the town stays";
 }
 
+// After the last text of the opening story or of a cutscene, the page's own
+// prompt waits for the player: the Enter pressed then is left for the line
+// that moves on, not swallowed by a pause that shows the same page again.
+TEST(QuestScene, TheEnterAfterTheLastNarrationMovesOn) {
+    {
+        SCOPED_TRACE("the arrival at a station");
+        SceneWorld w("spaceship", "QUEST_ITEM_NAME:spaceship\nQUEST_ROOM_QUEST_TEXT_BEFORE:Docking.\n"
+                                  "QUEST_ROOM_QUEST_TEXT_AFTER:Welcome.\n");
+        // Each Enter comes once its text has typed out (well under a second).
+        w.world.console.addKey(KeyEnter, true, 1000);
+        w.world.console.addKey(KeyEnter, true, 1500);
+        w.root.setSubState(new Quest(&w.root, "Guelf", "spaceship"));
+        EXPECT_EQ(w.world.console.pendingInputs(), 1u) << "the second Enter is the line that moves on";
+        w.type("");
+        EXPECT_NE(w.at<Town>(), nullptr);
+    }
+    {
+        SCOPED_TRACE("the opening story");
+        SceneWorld w("town", "");
+        // The story types out in well under a minute.
+        w.world.console.addKey(KeyEnter, true, 60000);
+        w.root.setSubState(new Quest(&w.root, "begin", ""));
+        w.g.screen.clearFrame();
+        w.root.drawCurrent();
+        w.g.screen.render();
+        const std::string screen = w.world.console.frameText();
+        EXPECT_NE(screen.find("on the way to Empyreon VI."), std::string::npos);
+        EXPECT_EQ(screen.find("Press enter to begin game."), screen.rfind("Press enter to begin game."))
+            << "the prompt is shown once";
+        EXPECT_EQ(w.world.console.pendingInputs(), 1u) << "the Enter is the line that boards the ship";
+        w.root.updateCurrent("");
+        EXPECT_NE(w.at<Spaceship>(), nullptr);
+    }
+}
+
 TEST(RepeatedMessages, TheShipAndAWaitingShopEventSayTheirTextOnce) {
     SceneWorld w("Armor", "QUEST_ROOM_MENU_OPTION:Ring\n",
                  "QUEST_ITEM_NAME:bell\nQUEST_ITEM_MENU_OPTION:Ring the bell\n"
