@@ -26,10 +26,10 @@ void Mission::drawShots() {
         const unsigned char glyph = shotGlyph(shot.type, shot.owner, shot.particle);
         const int y = toCell(shot.y);
         if (glyph == 0 || y >= kFieldHeight) continue;
-        // Stars keep their own shade; everything else is drawn bright.
-        const int attribute = shot.type == ShotStar ? shot.colour : (shot.colour | 8);
-        put(toCell(shot.x), y, glyph, attribute);
-        if (shot.type == ShotDustCloud) put(toCell(shot.x) + 1, y, glyph, attribute);
+        // Every shot and particle keeps the shade it was made with: dark
+        // blue Gauss rounds, dark red enemy fire, grey missiles, dim stars.
+        put(toCell(shot.x), y, glyph, shot.colour);
+        if (shot.type == ShotDustCloud) put(toCell(shot.x) + 1, y, glyph, shot.colour);
     }
 }
 
@@ -97,12 +97,12 @@ void Mission::drawShip() {
     const int x = toCell(ship.x), y = toCell(ship.y);
     for (int row : {y - 1, y + 1}) {
         if (row < 0 || row >= kFieldHeight) continue;
-        put(x - 1, row, '(', 11);
-        put(x, row, '=', 12);
-        put(x + 1, row, '=', 12);
-        put(x + 2, row, '>', 11);
+        put(x - 1, row, '(', kShipNoseColour);
+        put(x, row, '=', kShipHullColour);
+        put(x + 1, row, '=', kShipHullColour);
+        put(x + 2, row, '>', kShipNoseColour);
     }
-    if (y >= 0 && y < kFieldHeight) put(x, y, 'X', 10);
+    if (y >= 0 && y < kFieldHeight) put(x, y, 'X', kShipCockpitColour);
     if (state_.frame % 5 != 0) return;
     for (int i = 0; i < 10; ++i) {
         Shot& puff = state_.spawnShot();

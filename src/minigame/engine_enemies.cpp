@@ -73,7 +73,7 @@ void Mission::enemyShot(double x, double y, int pattern, int bulletType) {
         shot.vy = length > 0 ? dy / length : 0;
         shot.speed = 1;
         shot.owner = kOwnerEnemy;
-        shot.colour = 4;
+        shot.colour = kEnemyShotColour;
         shot.damage = 20;
         shot.type = bulletType;
         return shot;

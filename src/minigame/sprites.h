@@ -13,6 +13,13 @@ struct Figure {
     int firstRow = 0;  // row offset of rows[0] from the anchor
 };
 
+// The player's ship: "(" and ">" in cyan, "=" in red, the "X" cockpit in
+// green; enemy fire is dark red.
+constexpr int kShipNoseColour = 3;
+constexpr int kShipHullColour = 4;
+constexpr int kShipCockpitColour = 2;
+constexpr int kEnemyShotColour = 4;
+
 constexpr int kBossWidth = 12;
 constexpr int kBossHeight = 7;
 

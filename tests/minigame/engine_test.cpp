@@ -168,6 +168,48 @@ TEST(Shooter, EnemiesStayInTheirLastStepAndBossesNeverSpin) {
     EXPECT_EQ(f.state.boss.step, 0);
 }
 
+TEST(Shooter, ShipsAndShotsAreDrawnInTheirOwnColours) {
+    Field f;
+    const Cells& cells = f.world.game.screen.cells();
+    auto at = [&](int x, int y) { return cells[y * kConsoleWidth + x]; };
+    f.state.ship.x = 10;
+    f.state.ship.y = 20;
+    // A gunboat that holds its place at (60, 30) and shoots straight left.
+    Enemy& gunboat = f.enemyAt(0, 60, 30, 100000);
+    gunboat.fire = gunboat.fireDelay = 1;
+    gunboat.stepCount = 1;
+    gunboat.steps[1] = AiStep{8, 0, 0, 0, 0, 60, 30, 0, 0, 1000, 1000, 0, {}};
+    f.state.boss.x = 40;
+    f.state.boss.y = 5;
+    f.mission.burstAroundBoss(3, 1);  // the victory's last ring
+    f.state.boss.x = 200;              // out of the sparks' way
+    f.keys.fire = true;
+    f.frame();
+
+    for (int row : {19, 21}) {
+        EXPECT_EQ(at(9, row).ch, '(');
+        EXPECT_EQ(at(9, row).attr, 3);
+        EXPECT_EQ(at(10, row).attr, 4);
+        EXPECT_EQ(at(11, row).attr, 4);
+        EXPECT_EQ(at(12, row).ch, '>');
+        EXPECT_EQ(at(12, row).attr, 3);
+    }
+    EXPECT_EQ(at(10, 20).ch, 'X');
+    EXPECT_EQ(at(10, 20).attr, 2);
+    EXPECT_EQ(at(12, 20).ch, '-');  // the Gauss shot, two cells out
+    EXPECT_EQ(at(12, 20).attr, 1);
+    EXPECT_EQ(at(59, 30).ch, '-');  // the gunboat's shot
+    EXPECT_EQ(at(59, 30).attr, 4);
+    int sparks = 0, sparksOffColour = 0;
+    for (const Cell& cell : cells)
+        if (cell.ch == '*') {
+            ++sparks;
+            sparksOffColour += cell.attr != 3 && cell.attr != 1;
+        }
+    EXPECT_GT(sparks, 0);
+    EXPECT_EQ(sparksOffColour, 0);
+}
+
 TEST(Shooter, AFieldWithoutABossCannotBeWon) {
     Field f;
     f.state.level.bossRead = false;

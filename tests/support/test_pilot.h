@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "minigame/mission_tables.h"
+#include "minigame/sprites.h"
 #include "platform/console.h"
 
 namespace orv::test {
@@ -62,11 +64,18 @@ private:
     bool findShip(const Cells& cells) {
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < kConsoleWidth; ++x)
-                if (at(cells, x, y).ch == 'X' && at(cells, x, y).attr == 10) {
+                if (at(cells, x, y).ch == 'X' && at(cells, x, y).attr == kShipCockpitColour) {
                     shipX_ = x;
                     shipY_ = y;
                     return true;
                 }
+        return false;
+    }
+
+    // The ship's missiles are grey like the enemies: told apart by shape.
+    static bool ownMissile(unsigned char ch) {
+        for (int type : {ShotMissile, ShotCharge, ShotSuperMissile, ShotDestroyer})
+            if (ch == shotGlyph(type, kOwnerPlayer, false)) return true;
         return false;
     }
 
@@ -81,8 +90,9 @@ private:
             for (int x = 0; x < kConsoleWidth; ++x) {
                 const Cell& cell = at(cells, x, y);
                 if (cell.ch == ' ' || cell.ch == 0 || inShip(x, y)) continue;
-                if (cell.attr == 12 && x >= shipX_ - 1) shots_.push_back({x, y});
-                if (cell.attr == 7 && cell.ch != '.') {
+                // Enemy fire, and the bright red sparks of a hit, are kept clear of.
+                if ((cell.attr == kEnemyShotColour || cell.attr == 12) && x >= shipX_ - 1) shots_.push_back({x, y});
+                if (cell.attr == 7 && cell.ch != '.' && !ownMissile(cell.ch)) {
                     enemies_.push_back({x, y});
                     if (x - shipX_ < 30) ++crowd_;
                     if (x - shipX_ < 8 && x >= shipX_ && std::abs(y - shipY_) <= 2) ++closeAhead_;
