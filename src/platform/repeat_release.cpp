@@ -21,9 +21,18 @@ void RepeatRelease::reset() {
 
 void RepeatRelease::key(int key, std::uint64_t nowMs, std::vector<KeyEvent>& out) {
     expire(nowMs, out);
-    const bool quickAgain = key == key_ && !repeating_ && nowMs - lastSeen_ < kQuickestRepeatDelayMs;
-    if (key != key_ || (quickAgain && stepsOnTap(key))) press(key, out);
-    else repeat(nowMs, out);
+    const int gap = static_cast<int>(nowMs - lastSeen_);
+    if (key != key_) {
+        candidateDelayMs_ = 0;
+        press(key, out);
+    } else if (!stepsOnTap(key) || repeating_ || gap <= kRepeatGapMs) {
+        repeat(gap, out);
+    } else {
+        // A second tap, or the first repeat after the terminal's delay:
+        // either way one more step; a quick repeat after it means held.
+        candidateDelayMs_ = gap;
+        press(key, out);
+    }
     lastSeen_ = nowMs;
 }
 
@@ -36,20 +45,18 @@ void RepeatRelease::press(int key, std::vector<KeyEvent>& out) {
     stepFramesLeft_ = stepsOnTap(key) ? kStepFrames : -1;
 }
 
-// The key came again: the terminal is repeating it, so it is really held.
-void RepeatRelease::repeat(std::uint64_t nowMs, std::vector<KeyEvent>& out) {
-    const int gap = static_cast<int>(nowMs - lastSeen_);
-    if (!repeating_) {
-        // Perhaps the first repeat, perhaps a quick second tap: the gap is
-        // taken as this terminal's delay only once a quick repeat follows.
-        candidateDelayMs_ = gap;
-        repeating_ = true;
-    } else {
-        if (candidateDelayMs_ >= kQuickestRepeatDelayMs && gap <= 100)
-            firstDelayMs_ = std::min(candidateDelayMs_, 1000);
+// The key came again and is held.
+void RepeatRelease::repeat(int gap, std::vector<KeyEvent>& out) {
+    if (gap <= kRepeatGapMs) {
+        // Surely auto-repeat: the gap before it, if long, was the
+        // terminal's repeat delay.
+        if (candidateDelayMs_ >= kQuickestRepeatDelayMs) firstDelayMs_ = std::min(candidateDelayMs_, 1000);
         candidateDelayMs_ = 0;
         intervalMs_ = std::clamp((intervalMs_ * 3 + gap) / 4, 10, 100);
+    } else {
+        candidateDelayMs_ = gap;  // perhaps the first repeat: learnt once a quick one follows
     }
+    repeating_ = true;
     stepFramesLeft_ = -1;
     if (!shownDown_) out.push_back({key_, true});
     shownDown_ = true;

@@ -36,13 +36,15 @@ public:
 
 private:
     static constexpr int kMarginMs = 80;
-    // No terminal repeats sooner than this: an arrow arriving again sooner,
-    // before any repeat, is a second tap.
+    // No terminal waits less than this before it starts repeating...
     static constexpr int kQuickestRepeatDelayMs = 200;
+    // ... nor repeats more slowly than this once it has started: an arrow
+    // that comes back sooner is held; later, it is tapped again.
+    static constexpr int kRepeatGapMs = 100;
 
     static bool stepsOnTap(int key);
     void press(int key, std::vector<KeyEvent>& out);
-    void repeat(std::uint64_t nowMs, std::vector<KeyEvent>& out);
+    void repeat(int gap, std::vector<KeyEvent>& out);
     void letGo(std::vector<KeyEvent>& out);
     void expire(std::uint64_t nowMs, std::vector<KeyEvent>& out);
 

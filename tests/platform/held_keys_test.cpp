@@ -117,6 +117,7 @@ TEST(RepeatRelease, ATapNudgesTheShipAndOnlyAutoRepeatFliesIt) {
     EXPECT_GE(second, 3 + 30);
     EXPECT_LE(second, 3 + 50) << "a hold flies while the repeats last, and stops soon after";
     EXPECT_EQ(cellsFlown(keys, KeyDown, {30000, 30150}, 30000), 6) << "two quick taps are two steps";
+    EXPECT_EQ(cellsFlown(keys, KeyDown, {35000, 35500}, 35000), 6) << "and so are two taps half a second apart";
     // Keys that are not steering keep one press for the whole hold: the
     // spacebar switches firing on and off with each press.
     int presses = 0;
