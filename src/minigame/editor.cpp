@@ -12,6 +12,7 @@
 #include "core/paths.h"
 #include "core/text.h"
 #include "items/item.h"
+#include "screens/creator.h"
 
 namespace orv {
 
@@ -23,6 +24,11 @@ constexpr int kVictoryFrames = 1000;
 constexpr int kFireworkFrames = 300;
 constexpr int kCurtainMs = 20;
 constexpr std::size_t kKeysPerPoll = 1000;
+
+// Beside its five items a won mission pays a twentieth of the score in
+// experience and a fiftieth in money; the results page shows these sums.
+double experienceFor(int score) { return score * 0.05; }
+long lootFor(int score) { return static_cast<long>(score) * 2 / 100; }
 
 }  // namespace
 
@@ -85,8 +91,9 @@ std::string Editor::resultsPage(int score, const std::array<std::string, 5>& rew
     page += pad + colorGreen + "Your score is: " + colorYellow + std::to_string(score) + colorWhite + "\n\n";
     for (const std::string& name : rewardNames)
         page += pad + colorGreen + "You recieve: " + colorYellow + name + colorWhite + "\n\n";
-    page += pad + colorGreen + "Experience Gained: " + colorYellow + toText(score * 0.05) + colorWhite + "\n\n";
-    page += pad + colorGreen + "Loot Gained: " + colorYellow + toText(score * 0.02) + colorWhite + "\n\n";
+    page += pad + colorGreen + "Experience Gained: " + colorYellow + toText(experienceFor(score)) + colorWhite +
+            "\n\n";
+    page += pad + colorGreen + "Loot Gained: " + colorYellow + toText(lootFor(score)) + colorWhite + "\n\n";
     return page;
 }
 
@@ -95,7 +102,13 @@ void Editor::Update(const std::string& command) {
         runMission();
         return;
     }
-    if (command == "0") closeState();  // back to the opener, from any page
+    if (command == "0") {
+        // The results page's experience may reach a new level: as after a
+        // won battle, the level-up screen then takes the mission's place.
+        const Player& player = game().player;
+        if (won_ && player.stats[Level] >= 1 && player.levelUpPending()) setSubState(new Creator(this, true));
+        closeState();  // back to the opener, from any page
+    }
 }
 
 // ---- the mission ----
@@ -119,10 +132,19 @@ void Editor::runMission() {
     }
     won_ = state_->won;
     lost_ = !won_;
+    if (won_) payResults();
     endTransition();
     // Keys still held through the curtains (a terminal repeats them) must
     // not become the start of the next typed line.
     g.console.flushInput();
+}
+
+// The results page tells the player what the win earned; it is given here,
+// once, by the same roads a battle's victory pays by.
+void Editor::payResults() {
+    Player& player = game().player;
+    player.stats[Experience] += static_cast<float>(experienceFor(state_->ship.score));
+    player.changeMoney(lootFor(state_->ship.score));
 }
 
 void Editor::playUntilDecided(HeldKeys& keys) {

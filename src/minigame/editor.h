@@ -26,7 +26,8 @@ public:
     void Update(const std::string& command) override;
 
     const std::array<std::string, 5>& rewardNames() const { return rewardNames_; }
-    // The results page of a won mission, as one block of art.
+    // The results page of a won mission, as one block of art; its
+    // experience and loot are paid when the mission is won.
     static std::string resultsPage(int score, const std::array<std::string, 5>& rewardNames);
     bool won() const { return won_; }
     bool lost() const { return lost_; }
@@ -41,6 +42,7 @@ private:
     bool pollKeys(HeldKeys& keys);
     void playUntilDecided(HeldKeys& keys);
     void playVictory();
+    void payResults();
     void endTransition();
     void pace(std::uint64_t& deadline, int frameMs);
     void startWaveText();

@@ -1,5 +1,6 @@
-// The mission screen: rewards, the results page, Escape, and missions that
-// replay frame for frame from a seed and a script of key presses.
+// The mission screen: rewards, the results page and what it pays, Escape,
+// and missions that replay frame for frame from a seed and a script of key
+// presses.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -8,7 +9,9 @@
 #include "core/colors.h"
 #include "core/dice.h"
 #include "minigame/editor.h"
+#include "screens/creator.h"
 #include "screens/splash.h"
+#include "support/test_pilot.h"
 #include "support/test_root.h"
 #include "support/test_world.h"
 
@@ -40,6 +43,43 @@ TEST(MissionScreen, TheRewardsAreKeptEvenWithoutFlyingAndAZeroScoreEarnsZero) {
     EXPECT_NE(page.find("Loot Gained: 0\n"), std::string::npos);
     EXPECT_NE(page.find("               You recieve: " + names[4]), std::string::npos);
     EXPECT_NE(plain(Editor::resultsPage(1234, names)).find("Experience Gained: 61.7\n"), std::string::npos);
+}
+
+// The number that follows `label` on the screen.
+double shownAfter(const std::string& screen, const std::string& label) {
+    const std::size_t at = screen.find(label);
+    return at == std::string::npos ? -1 : std::stod(screen.substr(at + label.size()));
+}
+
+TEST(MissionScreen, TheResultsPagePaysWhatItShowsAndALevelUpFollows) {
+    test::InGameData data;
+    test::TestWorld world;
+    Player& player = world.game.player;
+    player.stats[Level] = 1;
+    player.stats[Experience] = 19000;  // a little short of level 2
+    const long long money = player.money;
+    seedDice(1);
+    test::TestRoot root;
+    Editor* editor = root.open(new Editor(&root, 1));
+    world.console.setPilot(test::TestPilot{});
+    editor->Update("1");
+    ASSERT_TRUE(editor->won());
+    world.game.screen.clearFrame();
+    editor->Draw();
+    world.game.screen.render();
+    const std::string page = world.console.frameText();
+    const double experience = shownAfter(page, "Experience Gained: ");
+    const double loot = shownAfter(page, "Loot Gained: ");
+    ASSERT_GT(loot, 0) << page;
+    EXPECT_FLOAT_EQ(player.stats[Experience], 19000 + experience);
+    // The money powerups picked up in flight pay 50 each at level 1; the
+    // rest is the page's loot.
+    const long long gained = player.money - money;
+    EXPECT_GE(gained, loot);
+    EXPECT_EQ((gained - static_cast<long long>(loot)) % 50, 0) << gained << " gained, page says " << loot;
+
+    editor->Update("0");  // the level-up screen takes the mission's place
+    EXPECT_NE(dynamic_cast<Creator*>(root.subState()), nullptr);
 }
 
 // Plays the title's mission from `script` and returns the last frame and
