@@ -20,6 +20,9 @@ int runChain(Game& g, State* root, int& running) {
         g.screen.clearFrame();
         root->drawCurrent();
         g.screen.render();
+        // The title is on screen before the sound card and its synthesiser
+        // wake; its music starts before the first line is read.
+        g.audio.openDeviceIfWanted();
         if (!g.input.readLine(line)) break;  // nobody is left to type: end cleanly
         root->updateCurrent(lowercase(line));
     }

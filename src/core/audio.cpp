@@ -1,12 +1,16 @@
-// Sound through SDL2_mixer.
+// Sound through SDL2_mixer; MIDI tunes through the run's one synthesiser,
+// fed to the mixer as its music.
 #include "core/audio.h"
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
+#include "core/midi_synth.h"
 #include "core/paths.h"
 #include "platform/console.h"
 
@@ -16,13 +20,6 @@ namespace {
 
 constexpr float kStartVolume = 0.15f;
 
-// Small General MIDI sound fonts first: the .mid tracks need one to play.
-const char* const kSoundFonts[] = {
-    "/usr/share/sounds/sf2/TimGM6mb.sf2",
-    "/usr/share/sounds/sf2/default-GM.sf2",
-    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-};
-
 float clampVolume(float volume) {
     if (volume < 0) return 0;
     if (volume > 100) return 100;
@@ -31,7 +28,23 @@ float clampVolume(float volume) {
 
 int mixerVolume(float fraction) { return static_cast<int>(fraction * MIX_MAX_VOLUME + 0.5f); }
 
+bool isMidiFile(const std::string& path) {
+    char header[4] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(header, sizeof header) && std::memcmp(header, "MThd", sizeof header) == 0;
+}
+
+std::vector<unsigned char> fileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The mixer asks for the music on the sound card's thread.
+void feedTune(void* synth, Uint8* stream, int bytes) { static_cast<MidiSynth*>(synth)->fill(stream, bytes); }
+
 }  // namespace
+
+Audio::Audio(Console& console) : console_(console) {}
 
 Audio::~Audio() { closeDevice(); }
 
@@ -39,26 +52,27 @@ void Audio::init(bool wantDevice) {
     enabled_ = true;
     effectVolume_ = kStartVolume;
     musicVolume_ = kStartVolume;
-    if (wantDevice) openDevice();
+    deviceWanted_ = wantDevice;
+}
+
+void Audio::openDeviceIfWanted() {
+    if (!deviceWanted_ || deviceOpen_) return;
+    deviceWanted_ = false;  // one try: a card that failed stays silent
+    openDevice();
+    if (!deviceOpen_) return;
+    if (!currentMusic_.empty()) startCurrentMusic();
+    applyMusicVolume();
 }
 
 void Audio::openDevice() {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-    Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID | MIX_INIT_OGG);
-    if (!std::getenv("SDL_SOUNDFONTS")) {
-        for (const char* font : kSoundFonts) {
-            std::error_code error;
-            if (std::filesystem::exists(font, error)) {
-                Mix_SetSoundFonts(font);
-                break;
-            }
-        }
-    }
+    Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG);
     if (Mix_OpenAudio(44100, MIX_DEFAULT_FORMAT, 2, 2048) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
+    Mix_QuerySpec(&deviceRate_, &deviceFormat_, &deviceChannels_);
     Mix_AllocateChannels(16);
     deviceOpen_ = true;
 }
@@ -66,16 +80,16 @@ void Audio::openDevice() {
 void Audio::closeDevice() {
     if (!deviceOpen_) return;
     Mix_HaltChannel(-1);
-    Mix_HaltMusic();
-    for (auto& [name, music] : musicCache_)
-        if (music) Mix_FreeMusic(music);
+    haltMusic();
+    for (Track& track : tracks_)
+        if (track.stream) Mix_FreeMusic(track.stream);
+    tracks_.clear();
     for (auto& [name, chunk] : effectCache_)
         if (chunk) Mix_FreeChunk(chunk);
-    musicCache_.clear();
     effectCache_.clear();
-    music_ = nullptr;
     effect_ = nullptr;
     Mix_CloseAudio();
+    synth_.reset();  // the card's thread, its only other user, has stopped
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     deviceOpen_ = false;
@@ -83,20 +97,76 @@ void Audio::closeDevice() {
 
 void Audio::playMusic(const std::string& name) {
     if (!enabled_) return;
-    if (deviceOpen_) {
-        Mix_HaltMusic();
-        music_ = loadedMusic(name);
-        if (music_) Mix_PlayMusic(music_, -1);
-    }
     previousMusic_ = currentMusic_;
     currentMusic_ = name;
+    if (deviceOpen_) startCurrentMusic();
     setMusicVolume(getMusicVolume());
 }
 
 void Audio::playPreviousMusic() { playMusic(std::string(previousMusic_)); }
 
 void Audio::stopMusic() {
-    if (enabled_ && deviceOpen_) Mix_HaltMusic();
+    if (enabled_ && deviceOpen_) haltMusic();
+}
+
+// Always from the start, also when the track was already playing.
+void Audio::startCurrentMusic() {
+    haltMusic();
+    Track& track = heldTrack(currentMusic_);
+    if (track.stream) {
+        Mix_PlayMusic(track.stream, -1);
+    } else if (!track.tune.empty() && synth_ && synth_->play(track.tune)) {
+        Mix_HookMusic(feedTune, synth_.get());
+        tunePlaying_ = true;
+    }
+    releaseTracksNotNeeded();
+}
+
+void Audio::haltMusic() {
+    Mix_HaltMusic();
+    if (!tunePlaying_) return;
+    Mix_HookMusic(nullptr, nullptr);  // the mixer's own music player again
+    synth_->stop();
+    tunePlaying_ = false;
+}
+
+Audio::Track& Audio::heldTrack(const std::string& name) {
+    for (Track& track : tracks_)
+        if (track.name == name) return track;
+    tracks_.push_back(Track{name, {}, nullptr});
+    readTrack(tracks_.back());
+    return tracks_.back();
+}
+
+void Audio::readTrack(Track& track) {
+    ++filesRead_;
+    const std::string path = dataPath("music\\" + track.name);
+    if (!isMidiFile(path)) {
+        track.stream = Mix_LoadMUS(path.c_str());
+        return;
+    }
+    track.tune = fileBytes(path);
+    if (!synthTried_) {
+        synthTried_ = true;
+        synth_ = std::make_unique<MidiSynth>();
+        if (!synth_->open(deviceRate_, deviceChannels_, deviceFormat_)) synth_.reset();
+    }
+}
+
+// The music rules only ever go back one track (`playPreviousMusic`), so
+// anything older is let go.
+void Audio::releaseTracksNotNeeded() {
+    std::erase_if(tracks_, [this](Track& track) {
+        if (track.name == currentMusic_ || track.name == previousMusic_) return false;
+        if (track.stream) Mix_FreeMusic(track.stream);
+        return true;
+    });
+}
+
+bool Audio::musicLoaded() const {
+    for (const Track& track : tracks_)
+        if (track.name == currentMusic_) return track.stream || (!track.tune.empty() && synth_);
+    return false;
 }
 
 void Audio::playEffect(const std::string& name) {
@@ -110,15 +180,6 @@ void Audio::playEffect(const std::string& name) {
     // Keys hammered while a blow lands must not end up in the next command.
     console_.flushInput();
     setEffectVolume(getEffectVolume());
-}
-
-_Mix_Music* Audio::loadedMusic(const std::string& name) {
-    auto [entry, isNew] = musicCache_.try_emplace(name, nullptr);
-    if (isNew) {
-        ++filesRead_;
-        entry->second = Mix_LoadMUS(dataPath("music\\" + name).c_str());
-    }
-    return entry->second;
 }
 
 Mix_Chunk* Audio::loadedEffect(const std::string& name) {
@@ -144,7 +205,9 @@ float Audio::getMusicVolume() const { return musicVolume_ * 100.0f; }
 float Audio::getEffectVolume() const { return effectVolume_ * 100.0f; }
 
 void Audio::applyMusicVolume() {
-    if (deviceOpen_) Mix_VolumeMusic(mixerVolume(musicVolume_));
+    if (!deviceOpen_) return;
+    Mix_VolumeMusic(mixerVolume(musicVolume_));
+    if (synth_) synth_->setVolume(musicVolume_);
 }
 
 void Audio::applyEffectVolume() {

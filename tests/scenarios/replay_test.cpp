@@ -62,6 +62,7 @@ std::string terminalShop(const char* audioDriver, const std::string& outFile) {
             g.screen.clearFrame();
             root->drawCurrent();
             g.screen.render();
+            g.audio.openDeviceIfWanted();  // as the game's own loop: the title's tune starts here
             if (dynamic_cast<Shop*>(root->current())) {
                 std::ofstream(outFile) << HeadlessConsole::cellsToText(console.readBack());
                 break;
