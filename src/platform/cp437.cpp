@@ -113,6 +113,19 @@ std::string typedToCp437(const std::string& utf8) {
     return bytes;
 }
 
+void appendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 std::string cp437ToTerminalText(const std::string& bytes, bool unicode) {
     std::string text;
     text.reserve(bytes.size());
@@ -122,17 +135,7 @@ std::string cp437ToTerminalText(const std::string& bytes, bool unicode) {
             text += cp437ToAscii(byte);
             continue;
         }
-        const char32_t code = cp437ToUnicode(byte);
-        if (code < 0x80) {
-            text += static_cast<char>(code);
-        } else if (code < 0x800) {
-            text += static_cast<char>(0xC0 | (code >> 6));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            text += static_cast<char>(0xE0 | (code >> 12));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        appendUtf8(text, cp437ToUnicode(byte));
     }
     return text;
 }

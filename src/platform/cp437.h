@@ -10,6 +10,8 @@ namespace orv {
 // The Unicode code point that shows `byte` in a UTF-8 terminal. Byte 0 (a
 // cell nothing was drawn in) is a space.
 char32_t cp437ToUnicode(unsigned char byte);
+// Append one code point of the glyph table (all below U+10000) as UTF-8.
+void appendUtf8(std::string& out, char32_t code);
 
 // A printable ASCII character that looks most like `byte`, for terminals
 // outside a UTF-8 locale.

@@ -27,19 +27,6 @@ bool parseKeyName(const std::string& name, int& key) {
 
 bool isTypable(int key) { return key >= 32 && key < 127; }
 
-void appendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 }  // namespace
 
 void HeadlessConsole::addScriptLine(const std::string& scriptLine) {
