@@ -7,7 +7,7 @@ set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-build_packages=(g++ cmake make pkg-config libncurses-dev libsdl2-mixer-dev liblua5.1-0-dev)
+build_packages=(g++ cmake make pkg-config libncurses-dev libsdl2-mixer-dev libfluidsynth-dev liblua5.1-0-dev)
 play_packages=(timgm6mb-soundfont)          # a small General MIDI sound font for the .mid tracks
 test_packages=(libgtest-dev libbenchmark-dev timgm6mb-soundfont)  # the font: music draws on the synthesiser in the replay test
 
