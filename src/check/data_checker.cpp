@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "check/number_rules.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "data/planet_table.h"
 
@@ -85,12 +86,18 @@ void DataChecker::problem(const std::string& file, int line, const std::string& 
 }
 
 bool DataChecker::fileExists(const std::string& file) const {
+    if (!staysInContent(file)) return false;
     std::error_code error;
     return fs::is_regular_file(root_ / file, error);
 }
 
 bool DataChecker::readText(const std::string& file, std::string& content) {
     currentFile_ = file;
+    // The check reads only what the game would: nothing outside its folder.
+    if (!staysInContent(file)) {
+        problem(file, 0, kOutsideContentNote);
+        return false;
+    }
     std::error_code error;
     const fs::path path = root_ / file;
     const fs::file_status status = fs::status(path, error);
@@ -174,7 +181,7 @@ const DataChecker::Step DataChecker::kParts[] = {
     &DataChecker::checkPictures, &DataChecker::checkPlanetList, &DataChecker::checkSpells,
     &DataChecker::checkItems,    &DataChecker::checkCombat,     &DataChecker::checkWorld,
     &DataChecker::checkQuests,   &DataChecker::checkMinigame,   &DataChecker::checkLessons,
-    &DataChecker::checkSidekick};
+    &DataChecker::checkSidekick, &DataChecker::checkPaths};
 
 std::vector<DataProblem> DataChecker::run() {
     problems_.clear();

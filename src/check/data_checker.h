@@ -19,7 +19,7 @@ struct DataProblem {
 };
 
 // The parts of the check that can run alone (the fuzzer runs one at a time).
-enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests, Minigame, Lessons, Sidekick };
+enum class CheckPart { Pictures, PlanetList, Spells, Items, Combat, World, Quests, Minigame, Lessons, Sidekick, Paths };
 
 class DataChecker {
 public:
@@ -73,6 +73,7 @@ private:
     void checkMinigame();
     void checkLessons();
     void checkSidekick();
+    void checkPaths();
 
     // A whole picture drawn with the art reader: it must be there, and
     // every line must reach the screen and fit on it.

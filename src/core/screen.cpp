@@ -85,6 +85,7 @@ void Screen::loadArt(const std::string& fileName, bool cut) {
     std::ifstream file = openDataFile(path, std::ios::in | std::ios::binary);
     if (!file) {
         addArtLine("Unable to open file \"" + path + "\".");
+        if (!staysInContent(path)) addArtLine(kOutsideContentNote);
         return;
     }
     if (cut) sideTextCursor_ = 0;

@@ -430,3 +430,30 @@ TEST(BrokenContent, ItemReaderTakesAHugeRecordLevelSafely) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+TEST(BrokenContent, NamesThatLeadOutsideTheGameFolderAreNamed) {
+    ContentCopy content;
+    const std::string shop = "tutorial/shop.txt", level = "quorix/level_1.txt", towns = "towns/towns.txt";
+    const std::string quest = "quests/Empyreon VI.txt";
+    const int picture = content.lineStarting(shop, "~"), portrait = content.lineStarting(level, "WAVE_PORTRAIT:");
+    const int map = content.lineStarting(towns, "MAP:"), scene = content.lineStarting(quest, "QUEST_ROOM_MAP:");
+    ASSERT_TRUE(picture && portrait && map && scene);
+    content.replaceLine(shop, picture, "../../../../../etc/passwd");
+    content.replaceLine(level, portrait, "WAVE_PORTRAIT:../../outside/portrait");
+    content.replaceLine(towns, map, "MAP:..\\..\\..\\secret.txt");
+    content.replaceLine(quest, scene, "QUEST_ROOM_MAP:../../arrival.txt");
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, shop, picture, "\"../../../../../etc/passwd\" climbs out")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, level, portrait, "\"../../outside/portrait\" climbs out"));
+    EXPECT_TRUE(mentions(problems, towns, map, "climbs out of the game's folder"));
+    EXPECT_TRUE(mentions(problems, quest, scene, "climbs out of the game's folder"));
+    // The check itself reads nothing out there either.
+    EXPECT_TRUE(mentions(problems, "art/tutorial/../../../../../etc/passwd", 0, "never read"));
+    for (const DataProblem& p : problems) EXPECT_EQ(p.message.find("root:"), std::string::npos) << p.message;
+}
+
+}  // namespace
+}  // namespace orv
