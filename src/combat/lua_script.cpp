@@ -29,6 +29,12 @@ struct LuaScript::Limits {
     // pushes between calls must never fail.
     bool scriptRunning = false;
     long instructionsUsed = 0;
+    // What the game's functions have shown or written during this call.
+    int messagesShown = 0;
+    std::size_t messageBytes = 0;
+    int optionsAdded = 0;
+    std::size_t printedBytes = 0;
+    bool toldOfCut = false;
 };
 
 namespace {
@@ -72,28 +78,54 @@ int panic(lua_State* lua) {
     return 0;
 }
 
-// Counts the instructions a load or call runs, across every coroutine the
-// script starts, and stops the script at the budget.
-void countInstructions(lua_State* lua, lua_Debug*) {
-    LuaScript::Limits& limits = limitsOf(lua);
-    limits.instructionsUsed += lua_gethookcount(lua);
-    if (limits.instructionsUsed <= LuaScript::kInstructionBudget) {
-        if (lua_gethookcount(lua) != kCountEvery) lua_sethook(lua, countInstructions, LUA_MASKCOUNT, kCountEvery);
-        return;
-    }
+void countInstructions(lua_State* lua, lua_Debug*);
+
+[[noreturn]] void stopScript(lua_State* lua) {
     // From here on every instruction fails, so a script's own pcall cannot
     // swallow the stop and carry on looping.
     lua_sethook(lua, countInstructions, LUA_MASKCOUNT, 1);
     luaL_error(lua, "the script ran too long (over %d instructions) and was stopped",
                static_cast<int>(LuaScript::kInstructionBudget));
+    std::abort();  // luaL_error never returns
 }
 
-// The last argument as text, when it is a string or a number.
-bool lastArgumentText(lua_State* lua, std::string& text) {
+// Counts the instructions a load or call runs, across every coroutine the
+// script starts, and stops the script at the budget.
+void countInstructions(lua_State* lua, lua_Debug*) {
+    LuaScript::Limits& limits = limitsOf(lua);
+    limits.instructionsUsed += lua_gethookcount(lua);
+    if (limits.instructionsUsed > LuaScript::kInstructionBudget) stopScript(lua);
+    if (lua_gethookcount(lua) != kCountEvery) lua_sethook(lua, countInstructions, LUA_MASKCOUNT, kCountEvery);
+}
+
+// The game's own functions run outside the instruction count, so each call
+// is charged for its work, in instructions of about the same time: a call,
+// and every byte it handles. Charged by work rather than by the clock, the
+// same script stops at the same point on every machine and in every replay.
+void chargeGameCall(lua_State* lua, std::size_t bytesHandled) {
+    constexpr long kCallCost = 10'000;
+    constexpr long kCostPerByte = 20;
+    LuaScript::Limits& limits = limitsOf(lua);
+    limits.instructionsUsed += kCallCost + kCostPerByte * static_cast<long>(bytesHandled);
+    if (limits.instructionsUsed > LuaScript::kInstructionBudget) stopScript(lua);
+}
+
+// Once a call has shown or written all it may, the rest is dropped, and
+// the trace says so once.
+void noteCut(lua_State* lua, const char* what) {
+    LuaScript::Limits& limits = limitsOf(lua);
+    if (limits.toldOfCut) return;
+    limits.toldOfCut = true;
+    trace(std::string("A script call went past what it may show or write: ") + what);
+}
+
+// The last argument as text, when it is a string or a number; at most its
+// first `longest` bytes.
+bool lastArgumentText(lua_State* lua, std::string& text, std::size_t longest = std::string::npos) {
     if (lua_gettop(lua) == 0 || !lua_isstring(lua, -1)) return false;
     std::size_t length = 0;
     const char* value = lua_tolstring(lua, -1, &length);
-    text.assign(value, length);
+    text.assign(value, std::min(length, longest));
     return true;
 }
 
@@ -101,24 +133,62 @@ void popArgument(lua_State* lua) {
     if (lua_gettop(lua) > 0) lua_pop(lua, 1);
 }
 
+// The grid shows fifteen options; a script call adds no more than that.
+constexpr int kOptionsPerCall = 15;
+// Enough colour codes around 23 cells of text for any option.
+constexpr std::size_t kLongestOptionRead = 1024;
+// The typewriter shows each message in turn: a call may tell about a full
+// log's worth, in a few messages, and no more.
+constexpr int kMessagesPerCall = 6;
+constexpr std::size_t kMessageBytesPerCall = kMessageRows * kConsoleWidth;
+// What print may add to the trace in one call.
+constexpr std::size_t kPrintBytesPerCall = 64 * 1024;
+
 int displayAddMenuOption(lua_State* lua) {
+    LuaScript::Limits& limits = limitsOf(lua);
     std::string text;
-    if (lastArgumentText(lua, text)) game().screen.addMenuOption(fitMenuOption(text));
-    else game().screen.narrate("DisplayAddMenuOption called from Lua with invalid parameter!", 30, 1.0);
+    const bool isText = lastArgumentText(lua, text, kLongestOptionRead);
+    chargeGameCall(lua, text.size());
+    if (limits.optionsAdded >= kOptionsPerCall) {
+        noteCut(lua, "more than 15 menu options");
+    } else if (isText) {
+        ++limits.optionsAdded;
+        game().screen.addMenuOption(fitMenuOption(text));
+    } else {
+        ++limits.optionsAdded;
+        game().screen.narrate("DisplayAddMenuOption called from Lua with invalid parameter!", 30, 1.0);
+    }
     popArgument(lua);
     return 0;
 }
 
 int displayAddMessage(lua_State* lua) {
+    LuaScript::Limits& limits = limitsOf(lua);
     std::string text;
-    if (lastArgumentText(lua, text)) game().screen.narrate(fitMessageToLog(text) + colorWhite, 14, 1.5);
-    else game().screen.narrate("DisplayAddMessage called from Lua with invalid parameter!", 30, 0.5);
+    const bool isText = lastArgumentText(lua, text, kMessageBytesPerCall - limits.messageBytes);
+    chargeGameCall(lua, text.size());
+    if (limits.messagesShown >= kMessagesPerCall || limits.messageBytes >= kMessageBytesPerCall) {
+        noteCut(lua, "more messages than the log holds");
+    } else if (isText) {
+        ++limits.messagesShown;
+        limits.messageBytes += std::max<std::size_t>(text.size(), 1);
+        game().screen.narrate(fitMessageToLog(text) + colorWhite, 14, 1.5);
+    } else {
+        ++limits.messagesShown;
+        game().screen.narrate("DisplayAddMessage called from Lua with invalid parameter!", 30, 0.5);
+    }
     popArgument(lua);
     return 0;
 }
 
 // print goes to the trace: the terminal belongs to the game's frame.
 int printToTrace(lua_State* lua) {
+    LuaScript::Limits& limits = limitsOf(lua);
+    if (limits.printedBytes >= kPrintBytesPerCall) {
+        chargeGameCall(lua, 0);
+        noteCut(lua, "more than 64 KB printed");
+        return 0;
+    }
     const int count = lua_gettop(lua);
     lua_getglobal(lua, "tostring");
     luaL_Buffer line;
@@ -134,6 +204,9 @@ int printToTrace(lua_State* lua) {
     luaL_pushresult(&line);
     std::size_t length = 0;
     const char* text = lua_tolstring(lua, -1, &length);
+    length = std::min(length, kPrintBytesPerCall - limits.printedBytes);
+    chargeGameCall(lua, length);
+    limits.printedBytes += std::max<std::size_t>(length, 1);
     trace(std::string(text, length));
     return 0;
 }
@@ -187,10 +260,18 @@ void useGameDice(lua_State* lua) {
 // Run once in every new state, before any script. The originals it replaces
 // live on only as locals of this chunk, out of a script's reach.
 constexpr const char* kFence = R"lua(
+local contentPath = ...
 local rawLoadString, rawOpen, rawLines, rawGetfenv = loadstring, io.open, io.lines, getfenv
 local getinfo, traceback = debug.getinfo, debug.traceback
 local byte, gsub, gmatch, concat, type, error = string.byte, string.gsub, string.gmatch, table.concat, type, error
 local COMPILED = "compiled Lua is not run; a battle script must be text"
+
+-- Every file a script names is the game's: found in its folder, never outside.
+local function openInside(path, mode)
+  local inside, problem = contentPath(path)
+  if not inside then return nil, problem end
+  return rawOpen(inside, mode)
+end
 
 -- Compiled chunks can break the interpreter itself: only text is loaded.
 loadstring = function(text, name)
@@ -209,7 +290,7 @@ load = function(reader, name)
 end
 local function loadTextFile(path)
   if type(path) ~= "string" then return nil, "loadfile needs a file name" end
-  local file, problem = rawOpen(path, "rb")
+  local file, problem = openInside(path, "rb")
   if not file then return nil, problem end
   local text = file:read("*a") or ""
   file:close()
@@ -229,11 +310,13 @@ end
 io.open = function(path, mode)
   mode = mode or "r"
   if mode ~= "r" and mode ~= "rb" then return nil, "battle scripts may only read files" end
-  return rawOpen(path, mode)
+  return openInside(path, mode)
 end
 io.lines = function(path)
   if type(path) ~= "string" then error("io.lines needs a file name", 2) end
-  return rawLines(path)
+  local inside, problem = contentPath(path)
+  if not inside then error(problem, 2) end
+  return rawLines(inside)
 end
 for _, name in ipairs({"close", "flush", "input", "output", "popen", "read", "tmpfile", "write",
                        "stdin", "stdout", "stderr"}) do
@@ -253,7 +336,7 @@ package.loaders[2] = function(name)
   local tried = {}
   for template in gmatch(package.path, "[^;]+") do
     local path = gsub(template, "%?", file)
-    local handle = rawOpen(path, "rb")
+    local handle = openInside(path, "rb")
     if handle then
       handle:close()
       local chunk, problem = loadTextFile(path)
@@ -280,9 +363,27 @@ getfenv = function(f)
 end
 )lua";
 
+std::string cutTo(const char* text, std::size_t length, std::size_t limit);
+
+// The file name a script asks for, as the game opens it; nil and the
+// reason when the name leads outside the content folder.
+int contentPath(lua_State* lua) {
+    std::size_t length = 0;
+    const char* name = luaL_checklstring(lua, 1, &length);
+    const std::string path(name, length);
+    if (!staysInContent(path)) {
+        lua_pushnil(lua);
+        lua_pushstring(lua, (cutTo(name, length, kLongestDumpEntry) + ": " + kOutsideContentNote).c_str());
+        return 2;
+    }
+    const std::string inside = dataPath(path);
+    lua_pushlstring(lua, inside.data(), inside.size());
+    return 1;
+}
+
 void fence(lua_State* lua) {
     if (luaL_loadbuffer(lua, kFence, std::char_traits<char>::length(kFence), "=fence") != 0 ||
-        lua_pcall(lua, 0, 0, 0) != 0) {
+        (lua_pushcfunction(lua, contentPath), lua_pcall(lua, 1, 0, 0)) != 0) {
         const char* message = lua_tostring(lua, -1);
         trace(std::string("Could not fence the script state: ") + (message ? message : "(no message)"));
     }
@@ -374,6 +475,11 @@ LuaScript::~LuaScript() { lua_close(lua_); }
 
 int LuaScript::runGuarded(int argumentCount, int resultCount) {
     limits_->instructionsUsed = 0;
+    limits_->messagesShown = 0;
+    limits_->messageBytes = 0;
+    limits_->optionsAdded = 0;
+    limits_->printedBytes = 0;
+    limits_->toldOfCut = false;
     limits_->scriptRunning = true;
     lua_sethook(lua_, countInstructions, LUA_MASKCOUNT, kCountEvery);
     const int status = lua_pcall(lua_, argumentCount, resultCount, 0);

@@ -3,6 +3,7 @@
 // the program itself. The fight goes on and the trace says what happened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -114,6 +115,39 @@ TEST(ScriptTime, AMonsterWhoseScriptNeverEndsStillFightsOn) {
     EXPECT_NE(readFile("luaTrace.txt").find("ran too long"), std::string::npos);
 }
 
+TEST(ScriptTime, FloodsOfGameCallsAreChargedAndCutSoTheCallEndsSoon) {
+    Sandbox box;
+    ASSERT_TRUE(box.load(R"lua(
+function MessageFlood() for i = 1, 1e4 do DisplayAddMessage("Bite " .. i) end end
+function CaughtFlood() for i = 1, 1e4 do pcall(DisplayAddMessage, "Nip " .. i) end end
+function OptionFlood() for i = 1, 1e5 do DisplayAddMenuOption("<1> Bite") end end
+function PrintFlood() local big = string.rep("p", 16384) for i = 1, 1e4 do print(big) end end
+function Fine() DisplayAddMessage("The mite hisses.") print("fine") return "ok" end
+)lua"));
+    Screen& screen = box.world.game.screen;
+    HeadlessConsole& console = box.world.console;
+    // Each flood is stopped like an endless loop, having shown no more than
+    // a player can follow: a few typed-out messages, one grid of options.
+    for (const char* flood : {"MessageFlood", "CaughtFlood"}) {
+        const auto startMs = console.nowMs();
+        EXPECT_EQ(box.run(flood), "(failed)") << flood;
+        EXPECT_LT(console.nowMs() - startMs, 60'000u) << flood;
+    }
+    screen.clearFrame();
+    EXPECT_EQ(box.run("OptionFlood"), "(failed)");
+    EXPECT_LE(screen.menuOptions().size(), 15u);
+    std::filesystem::remove("luaTrace.txt");
+    EXPECT_EQ(box.run("PrintFlood"), "(failed)");
+    const std::string trace = box.traceFile();
+    EXPECT_LE(std::count(trace.begin(), trace.end(), 'p'), 64 * 1024 + 1000);
+    EXPECT_NE(trace.find("ran too long"), std::string::npos);
+
+    // The limits are per call: the next one shows and prints as usual.
+    EXPECT_EQ(box.run("Fine"), "ok");
+    EXPECT_EQ(screen.messages()[0].rfind("The mite hisses.", 0), 0u);
+    EXPECT_EQ(box.traceFile().substr(box.traceFile().size() - 5), "fine\n");
+}
+
 TEST(ScriptMemory, AScriptCannotGrowWithoutBound) {
     Sandbox box;
     ASSERT_TRUE(box.load(R"lua(
@@ -173,6 +207,34 @@ function Chatty() print("hello", 42, nil) return "ok" end
     box.content.dir.write("scripts/compiled.lua", std::string("\x1bLua\x51\x00garbage", 12));
     EXPECT_FALSE(box.script.loadFile("scripts\\compiled.lua"));
     EXPECT_NE(box.traceFile().find("compiled Lua"), std::string::npos);
+}
+
+TEST(ScriptFence, FilesOutsideTheGameFolderAreNeverRead) {
+    Sandbox box;
+    const std::filesystem::path scratch = box.content.dir.path();
+    const std::filesystem::path secret = scratch.parent_path() / (scratch.filename().string() + "-secret.lua");
+    std::ofstream(secret) << "return 'the machine secret'\n";
+    const std::string relative = "../" + secret.filename().string();
+    ASSERT_TRUE(box.load("OUT = '" + relative + "'\nABS = '" + secret.string() + "'\n" + R"lua(
+function Outside()
+  local found = {}
+  for _, name in ipairs({OUT, ABS, "scripts/../" .. OUT, "scripts\\..\\" .. OUT}) do
+    local file, problem = io.open(name)
+    if file then found[#found + 1] = "io.open " .. name end
+    if pcall(io.lines, name) then found[#found + 1] = "io.lines " .. name end
+    if loadfile(name) then found[#found + 1] = "loadfile " .. name end
+    if pcall(dofile, name) then found[#found + 1] = "dofile " .. name end
+  end
+  package.path = "../?.lua;" .. package.path
+  if pcall(require, string.sub(OUT, 4, -5)) then found[#found + 1] = "require" end
+  local _, why = io.open(OUT)
+  return table.concat(found, ",") .. "|" .. tostring(why)
+end
+)lua"));
+    const std::string result = box.run("Outside");
+    std::filesystem::remove(secret);
+    EXPECT_EQ(result.substr(0, 1), "|") << result;
+    EXPECT_NE(result.find("outside the game's folder"), std::string::npos) << result;
 }
 
 TEST(ScriptRecords, NumbersNoStatisticCanBeAreRefusedAndNobodyChanges) {
