@@ -11,6 +11,7 @@
 #include "core/text.h"
 #include "data/planet_table.h"
 #include "items/save_file.h"
+#include "items/slot_file.h"
 #include "platform/cp437.h"
 #include "platform/headless_console.h"
 
@@ -35,10 +36,16 @@ int reportSaveCheck(std::istream& slot, const std::string& fileName, std::ostrea
 }
 
 int checkSave(const std::string& fileName) {
-    std::ifstream slot(fileName, std::ios::binary);
-    if (!slot) {
+    // Opened as the load screen opens a slot: a folder, a pipe or a link is
+    // named for what it is, never read (a pipe or /dev/zero would never end).
+    SlotInput slot(fileName);
+    if (slot.kind() == SlotInput::Kind::Missing) {
         std::cerr << "orvantis: cannot read the save file \"" << fileName << "\"\n";
         return 2;
+    }
+    if (slot.kind() == SlotInput::Kind::Unreadable) {
+        std::cout << fileName << ": " << slot.problem() << "; the load screen shows it as unreadable and loads nothing\n";
+        return 1;
     }
     // The same test the terminal screen makes: the locale set at start-up.
     const bool unicode = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;

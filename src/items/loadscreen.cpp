@@ -8,6 +8,7 @@
 #include "data/planet_table.h"
 #include "items/save.h"
 #include "items/save_file.h"
+#include "items/slot_file.h"
 #include "world/shop.h"
 #include "world/town.h"
 
@@ -30,9 +31,14 @@ void Loadscreen::Update(const std::string& command) {
 
 void Loadscreen::loadSlot(const std::string& slot) {
     Game& g = game();
-    std::ifstream file = openDataFile("saves\\" + slot + ".txt", std::ios::in | std::ios::binary);
+    SlotInput file(dataPath("saves\\" + slot + ".txt"));
+    // What is no saved game loads nothing, and the game in hand stays as it is.
+    if (file.kind() == SlotInput::Kind::Unreadable) {
+        g.screen.addMessage(colorRed + "Slot " + slot + " cannot be loaded: it " + file.problem() + "." + colorWhite);
+        return;
+    }
     resetForLoad(g);
-    if (!file || file.peek() == std::ifstream::traits_type::eof()) return;
+    if (file.kind() == SlotInput::Kind::Missing || file.peek() == std::istream::traits_type::eof()) return;
     const SaveReadResult read = readSave(file, g);
 
     // A slot naming a place with no town (edited, or from a modded game)

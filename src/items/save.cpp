@@ -3,8 +3,10 @@
 
 #include "app/game.h"
 #include "core/colors.h"
+#include "core/paths.h"
 #include "core/text.h"
 #include "items/save_file.h"
+#include "items/slot_file.h"
 
 namespace orv {
 
@@ -19,9 +21,16 @@ std::string progressText() { return saveText(game(), ""); }
 std::array<bool, 3> addSlotLines() {
     std::array<bool, 3> filled{};
     for (int slot = 1; slot <= kSaveSlots; ++slot) {
+        const std::string label = colorRed + "Slot " + toText(slot) + ": ";
+        // A folder, a pipe or a link in a slot's place is named, not read,
+        // and never hides a game in another slot.
+        if (const SlotInput file(dataPath(slotGamePath(slot))); file.kind() == SlotInput::Kind::Unreadable) {
+            game().screen.addArtLine(label + colorCyan + "UNREADABLE" + colorWhite + " - this slot " + file.problem() +
+                                     "\n");
+            continue;
+        }
         const std::string header = slotHeader(slotGamePath(slot));
         filled[slot - 1] = !header.empty();
-        const std::string label = colorRed + "Slot " + toText(slot) + ": ";
         if (header.empty()) game().screen.addArtLine(label + colorCyan + "EMPTY SLOT\n" + colorWhite);
         else game().screen.addArtLine(label + colorYellow + header + "\n" + colorWhite);
     }

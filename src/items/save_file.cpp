@@ -19,6 +19,7 @@
 #include "core/text.h"
 #include "data/planet_table.h"
 #include "items/item.h"
+#include "items/slot_file.h"
 
 namespace orv {
 
@@ -106,15 +107,6 @@ std::optional<long long> wholeNumber(const std::string& text) {
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (end == text.c_str()) return std::nullopt;
     return value;
-}
-
-// A directory's entries to the disk: a new file or folder in it survives a
-// power cut only once its directory is synced.
-void syncDirectory(const std::filesystem::path& directory) {
-    if (const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 class SaveReader {
@@ -304,8 +296,8 @@ std::string takeField(std::string& line) {
 }
 
 std::string slotHeader(const std::string& gamePath) {
-    std::ifstream file = openDataFile(gamePath, std::ios::in | std::ios::binary);
-    if (!file) return "";
+    SlotInput file(dataPath(gamePath));
+    if (file.kind() != SlotInput::Kind::SaveFile) return "";
     std::string lines[3];
     bool tooLong = false;
     for (std::string& line : lines) readBoundedLine(file, line, tooLong);
@@ -353,37 +345,7 @@ std::string writeWholeFile(const std::string& gamePath, const std::string& text)
 }
 
 std::string writeWholeFile(const std::string& gamePath, const std::string& text, bool& opened) {
-    namespace fs = std::filesystem;
-    opened = false;
-    const fs::path path = dataPath(gamePath);
-    const fs::path directory = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    std::error_code error;
-    const bool made = fs::create_directories(directory, error);
-    if (error) return "cannot make the folder " + directory.string() + ": " + error.message();
-    if (made) syncDirectory(directory.has_parent_path() ? directory.parent_path() : fs::path("."));
-
-    const fs::path temporary = path.string() + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return "cannot write " + temporary.string() + ": " + std::strerror(errno);
-    opened = true;
-    std::string problem;
-    for (std::size_t written = 0; written < text.size() && problem.empty();) {
-        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) problem = std::strerror(n < 0 ? errno : ENOSPC);
-        else written += static_cast<std::size_t>(n);
-    }
-    if (problem.empty() && ::fsync(fd) != 0) problem = std::strerror(errno);
-    if (::close(fd) != 0 && problem.empty()) problem = std::strerror(errno);
-    if (problem.empty() && ::rename(temporary.c_str(), path.c_str()) != 0) problem = std::strerror(errno);
-    if (!problem.empty()) {
-        ::unlink(temporary.c_str());
-        return "cannot write " + path.string() + ": " + problem;
-    }
-    // The rename itself must reach the disk too, or a power cut could bring
-    // back the old slot (or none) after the game said it was saved.
-    syncDirectory(directory);
-    return "";
+    return writeSlotFile(dataPath(gamePath), text, opened);
 }
 
 void resetForLoad(Game& game) {

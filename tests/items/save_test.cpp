@@ -361,14 +361,16 @@ TEST(SaveSlots, TheFolderIsMadeAFailedWriteKeepsTheOldSlotAndAStrangePlanetStran
     EXPECT_NE(screen.find("Slot 2: Player, Level 1"), std::string::npos) << screen;
     const std::string before = fileText("saves/2.txt");
 
-    // A directory where the new file must go: the write fails, the old slot stays.
-    fs::create_directories("saves/2.txt.new/blocker");
+    // A file where the saves folder must be: the write fails, the old slot stays.
+    fs::rename("saves", "saves.kept");
+    std::ofstream("saves") << "not a folder";
     v.g.player.money = 1;
     screen = v.type("2");
-    EXPECT_EQ(fileText("saves/2.txt"), before);
     EXPECT_NE(v.g.screen.messages()[0].find("NOT saved in slot 2"), std::string::npos) << screen;
     EXPECT_EQ(v.g.screen.messages()[0].rfind("failed to open saves\\2.txt", 0), 0u) << "the game's own words first";
-    fs::remove_all("saves/2.txt.new");
+    fs::remove("saves");
+    fs::rename("saves.kept", "saves");
+    EXPECT_EQ(fileText("saves/2.txt"), before);
     v.type("0");
 
     // Nowhere Prime has no town: the first destination's inn takes the player in.
