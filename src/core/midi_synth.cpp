@@ -11,7 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
+
+#include "core/paths.h"
 
 namespace orv {
 
@@ -43,6 +48,87 @@ bool isFile(const std::string& path) {
 // FluidSynth reports to standard error, which would land on the game's screen.
 void quiet(int, const char*, void*) {}
 
+// Every instrument any of our tunes plays, or nothing when a tune among them
+// cannot be read through (the whole font then plays it as it always did).
+std::optional<std::set<SoundFontPreset>> presetsOfOurTunes() {
+    std::set<SoundFontPreset> asked;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dataPath("music\\"), error)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        if (bytes.size() < 4 || std::memcmp(bytes.data(), "MThd", 4) != 0) continue;  // not a tune of ours
+        const auto presets = presetsAskedBy(bytes);
+        if (!presets) return std::nullopt;
+        asked.insert(presets->begin(), presets->end());
+    }
+    if (error) return std::nullopt;
+    return asked;
+}
+
+// FluidSynth opens a font by name, and opens it again whenever a tune picks
+// an instrument whose samples it has not read yet; a cut font is found again
+// by the name it was given under.
+std::mutex cutFontsLock;
+std::map<std::string, std::shared_ptr<const SoundFontSubset>> cutFonts;
+int cutFontsMade = 0;
+
+struct CutFontFile {
+    std::shared_ptr<const SoundFontSubset> font;
+    std::FILE* realFont = nullptr;
+    std::uint64_t at = 0;
+};
+
+void* openCutFont(const char* name) {
+    std::shared_ptr<const SoundFontSubset> font;
+    {
+        std::lock_guard guard(cutFontsLock);
+        const auto found = cutFonts.find(name);
+        if (found == cutFonts.end()) return nullptr;
+        font = found->second;
+    }
+    std::FILE* realFont = std::fopen(font->fontPath().c_str(), "rb");
+    if (!realFont) return nullptr;
+    // A font replaced while the game runs no longer has its samples where
+    // the cut font says.
+    if (fseeko(realFont, 0, SEEK_END) != 0 || ftello(realFont) != static_cast<off_t>(font->fontSize())) {
+        std::fclose(realFont);
+        return nullptr;
+    }
+    return new CutFontFile{std::move(font), realFont, 0};
+}
+
+int readCutFont(void* buffer, fluid_long_long_t count, void* handle) {
+    auto* file = static_cast<CutFontFile*>(handle);
+    if (count < 0 || !file->font->read(file->realFont, file->at, static_cast<unsigned char*>(buffer), count))
+        return FLUID_FAILED;
+    file->at += count;
+    return FLUID_OK;
+}
+
+int seekCutFont(void* handle, fluid_long_long_t offset, int origin) {
+    auto* file = static_cast<CutFontFile*>(handle);
+    const auto size = static_cast<fluid_long_long_t>(file->font->size());
+    fluid_long_long_t base = 0;
+    if (origin == SEEK_CUR)
+        base = static_cast<fluid_long_long_t>(file->at);
+    else if (origin == SEEK_END)
+        base = size;
+    else if (origin != SEEK_SET)
+        return FLUID_FAILED;
+    if ((offset < 0 && -offset > base) || (offset > 0 && offset > size - base)) return FLUID_FAILED;
+    file->at = static_cast<std::uint64_t>(base + offset);
+    return FLUID_OK;
+}
+
+fluid_long_long_t tellCutFont(void* handle) { return static_cast<fluid_long_long_t>(static_cast<CutFontFile*>(handle)->at); }
+
+int closeCutFont(void* handle) {
+    auto* file = static_cast<CutFontFile*>(handle);
+    std::fclose(file->realFont);
+    delete file;
+    return FLUID_OK;
+}
+
 }  // namespace
 
 std::string findSoundFont() {
@@ -66,6 +152,7 @@ MidiSynth::~MidiSynth() {
     dropPlayer();
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
+    forgetCutFont();
 }
 
 bool MidiSynth::open(int sampleRate, int channels, unsigned short format) {
@@ -89,12 +176,58 @@ bool MidiSynth::open(int sampleRate, int channels, unsigned short format) {
     synth_ = new_fluid_synth(settings_);
     if (!synth_) return false;
     ++fontLoadCount;
-    if (fluid_synth_sfload(synth_, font.c_str(), 1) == FLUID_FAILED) {
+    // Any trouble with the cut font leaves the whole one, as heard before.
+    if (!loadCutFont(font) && fluid_synth_sfload(synth_, font.c_str(), 1) == FLUID_FAILED) {
         delete_fluid_synth(synth_);
         synth_ = nullptr;
         return false;
     }
     return true;
+}
+
+// FluidSynth would hold the zones of every instrument of the font (7.7 MB
+// of them for the usual General MIDI font), while our tunes play a dozen.
+bool MidiSynth::loadCutFont(const std::string& font) {
+    const auto asked = presetsOfOurTunes();
+    if (!asked) return false;
+    auto cut = SoundFontSubset::cut(font, *asked);
+    if (!cut) return false;
+    {
+        std::lock_guard guard(cutFontsLock);
+        cutFontName_ = font + " (our tunes' instruments, " + std::to_string(++cutFontsMade) + ")";
+        cutFonts.emplace(cutFontName_, std::move(cut));
+    }
+    // The loader reads samples only when a tune first asks for an
+    // instrument, as the synthesiser's own would; the synthesiser owns it.
+    fluid_sfloader_t* loader = new_fluid_defsfloader(settings_);
+    if (loader && fluid_sfloader_set_callbacks(loader, openCutFont, readCutFont, seekCutFont, tellCutFont,
+                                               closeCutFont) == FLUID_OK) {
+        fluid_synth_add_sfloader(synth_, loader);
+        if (fluid_synth_sfload(synth_, cutFontName_.c_str(), 1) != FLUID_FAILED) return true;
+    } else if (loader) {
+        delete_fluid_sfloader(loader);
+    }
+    forgetCutFont();
+    return false;
+}
+
+void MidiSynth::forgetCutFont() {
+    if (cutFontName_.empty()) return;
+    std::lock_guard guard(cutFontsLock);
+    cutFonts.erase(cutFontName_);
+    cutFontName_.clear();
+}
+
+std::set<SoundFontPreset> MidiSynth::presets() const {
+    std::set<SoundFontPreset> presets;
+    if (!synth_) return presets;
+    for (int index = 0; index < fluid_synth_sfcount(synth_); ++index) {
+        fluid_sfont_t* font = fluid_synth_get_sfont(synth_, index);
+        fluid_sfont_iteration_start(font);
+        while (fluid_preset_t* preset = fluid_sfont_iteration_next(font))
+            presets.insert({fluid_preset_get_banknum(preset), fluid_preset_get_num(preset)});
+    }
+    return presets;
 }
 
 bool MidiSynth::play(const std::vector<unsigned char>& midiFile) {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "core/sound_font_subset.h"
 
 struct _fluid_hashtable_t;
 struct _fluid_synth_t;
@@ -22,7 +25,8 @@ public:
 
     // Builds the synthesiser for the sound card's rate, channels and sample
     // format (SDL's AUDIO_S16SYS or AUDIO_F32SYS) and gives it the first
-    // sound font found (SDL_SOUNDFONTS, then the usual Debian fonts). False
+    // sound font found (SDL_SOUNDFONTS, then the usual Debian fonts), cut
+    // down to the instruments the tunes in music\ play when it can be. False
     // without a font: the .mid tracks are then silent, as with no sound card.
     bool open(int sampleRate, int channels, unsigned short format);
 
@@ -40,8 +44,12 @@ public:
     // How many times a sound font was handed to a synthesiser in this
     // process: once a run is the point of this class.
     static int fontLoads();
+    // The instruments the synthesiser was given.
+    std::set<SoundFontPreset> presets() const;
 
 private:
+    bool loadCutFont(const std::string& font);
+    void forgetCutFont();
     void dropPlayer();
     void writeFrames(unsigned char* out, int frames);
 
@@ -52,6 +60,7 @@ private:
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
     _fluid_player_t* player_ = nullptr;
+    std::string cutFontName_;  // empty when the whole font was given
 };
 
 // The sound font a synthesiser would use, or "" when none is installed.
