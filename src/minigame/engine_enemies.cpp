@@ -129,6 +129,11 @@ void Mission::moveEnemies() {
     for (int slot = 0; slot < kEnemySlots; ++slot) {
         Enemy& enemy = state_.enemies[slot];
         if (enemy.type == kShipGone) continue;
+        if (++enemy.age > kLongestEnemyFlight) {
+            enemy.type = kShipGone;  // it flies off, unseen, and the waves go on
+            --state_.liveEnemies;
+            continue;
+        }
         moveEnemy(enemy);
         if (enemy.type == kShipGone) continue;
         const Figure figure = enemyFigure(enemy.type);
@@ -223,6 +228,10 @@ void Mission::moveEnemy(Enemy& enemy) {
 
 void Mission::moveBoss() {
     if (!bossActive()) return;
+    if (++state_.level.bossFrames > kLongestBossFight) {
+        state_.lost = true;  // it withdraws unbeaten
+        return;
+    }
     Boss& boss = state_.boss;
     if (boss.timer > 0) {
         --boss.timer;

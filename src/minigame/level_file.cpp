@@ -120,7 +120,7 @@ bool readWave(LevelReader& r, MissionState& state) {
     bool found = false;
     while (r.next() && !r.has("WAVE_END:")) {
         if (r.has("WAVE_WAIT_AFTER:")) {
-            state.level.waveWait = r.number();
+            state.level.waveWait = std::min(r.number(), kLongestWaveWait);
             found = true;
         } else if (r.has("WAVE_TEXT:")) {
             state.level.waveText = r.text();

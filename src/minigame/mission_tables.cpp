@@ -42,6 +42,7 @@ int MissionState::spawnEnemy(const Enemy& ship) {
     enemies[slot] = ship;
     enemies[slot].step = 0;
     enemies[slot].frames = 0;
+    enemies[slot].age = 0;
     enemies[slot].patrolLeg = 0;
     return slot;
 }

@@ -18,6 +18,17 @@ constexpr int kAiSteps = 10;
 constexpr int kFiringPoints = 10;
 // Wave numbers the level may use; past this the boss decides the mission.
 constexpr int kLastWave = 20;
+// Every mission must end. A ship that has flown this long (two minutes) has
+// either met the player or never will (it sits beyond the field, or cannot
+// move) and leaves; the longest-lived ship of our own missions flies about
+// 6700 frames, hovering over a pilot who never shoots it.
+constexpr int kLongestEnemyFlight = 12000;
+// A boss still flying after five minutes cannot be beaten (it never came
+// onto the field, or never comes within reach) and withdraws: the mission
+// is lost. Our own bosses fall to the test pilot within about 3600 frames.
+constexpr int kLongestBossFight = 30000;
+// The longest pause after a wave; a longer wait is cut to this.
+constexpr int kLongestWaveWait = 3000;
 
 // The play field, in console cells.
 constexpr int kFieldWidth = 80;
@@ -80,6 +91,7 @@ struct Enemy {
     int startTimer = 0;
     int fire = 0, fireDelay = 0, bulletChar = 0, bulletType = 0;
     int frames = 0;
+    int age = 0;  // frames flown since it was spawned
     int step = 0;
     int stepCount = 0;  // steps read from the level file (1..9)
     int patrolLeg = 0;  // the next turning point of a patrol loop
@@ -125,6 +137,7 @@ struct LevelProgress {
     std::string wavePortrait;
     bool allWavesLoaded = false;
     bool bossRead = false;
+    int bossFrames = 0;  // frames of the boss fight so far
     int nextEnemySlot = 0;
 };
 
