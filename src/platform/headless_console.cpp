@@ -143,13 +143,22 @@ std::vector<KeyEvent> HeadlessConsole::peekKeys(std::size_t max) {
         keys.push_back(input.key);
         first = false;
     }
+    // A replay whose keys and lines are all used up has no one left at the
+    // controls: once its last wait has passed, it lets go of the mission as
+    // a player's Escape would, instead of flying on unattended for ever.
+    if (inputEnded() && keys.size() < max) keys.push_back({KeyEscape, true});
     return keys;
+}
+
+bool HeadlessConsole::inputEnded() const {
+    return heldKeyMode_ && !pilot_ && script_.empty() &&
+           clock_ >= frontSince_ + static_cast<std::uint64_t>(carriedDelayMs_);
 }
 
 void HeadlessConsole::consumeKeys(std::size_t count) {
     count = std::min(count, peekKeys(count).size());
     for (; count > 0 && !pilotKeys_.empty(); --count) pilotKeys_.pop_front();
-    while (count-- > 0) takeFront();
+    for (; count > 0 && !script_.empty(); --count) takeFront();
 }
 
 void HeadlessConsole::flushInput() {

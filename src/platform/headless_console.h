@@ -78,6 +78,8 @@ public:
 
 private:
     bool keyArrived(const Input& input) const;
+    // Held keys are on, nobody pilots, and the script has nothing left.
+    bool inputEnded() const;
     void takeFront();
 
     std::deque<Input> script_;
