@@ -6,6 +6,7 @@
 // fires. Every mission a quest can open is checked, and the title's own.
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "check/data_checker.h"
 #include "check/number_rules.h"
 #include "core/text.h"
+#include "minigame/mission_tables.h"
 
 namespace orv {
 
@@ -43,6 +45,9 @@ constexpr int kBossSteps = 10;
 constexpr int kBossGuns = 10;               // firing points, and firing point entries per step
 constexpr int kSpentBullet = 13;            // the bullet type that marks a table slot as free
 constexpr std::size_t kLongestLine = 1499;  // the reader's line buffer, its end byte included, is 1500
+// How far off the field a ship may start or aim: a ship further out takes
+// minutes to arrive, if ever.
+constexpr int kReach = 100;
 
 bool has(const std::string& line, const char* key) { return line.find(key) != std::string::npos; }
 
@@ -77,6 +82,18 @@ private:
     struct Wave {
         int line = 0, number = 0, ships = 0, groupShips = 0, groupSteps = 0;
         bool hasWait = false;
+        int wait = 0, waitLine = 0;
+    };
+
+    // Where a group's ships start and how fast they fly, as read.
+    struct Group {
+        int x = 0, y = 0, interval = 0, speedLine = 0;
+        double speed = 0;
+    };
+
+    // A step's mode and the second point a shuttle flies to.
+    struct StepPlace {
+        int move = 0, z = 0, theta = 0, zLine = 0, thetaLine = 0;
     };
 
     void problem(int line, const std::string& message) { checker_.problem(file_, line, message); }
@@ -190,16 +207,22 @@ private:
             level(line, number);
             return;
         }
-        if (has(line, "WAVE_WAIT_AFTER:")) wave_.hasWait = true;
+        if (has(line, "WAVE_WAIT_AFTER:")) {
+            wave_.hasWait = true;
+            wave_.wait = wholeNumber(line);
+            wave_.waitLine = number;
+        }
         else if (has(line, "WAVE_PORTRAIT:")) checkPortrait(valueOf(line), number);
         else if (has(line, "GROUP_BEGIN:")) {
             wave_.groupShips = 0;
+            group_ = {};
             open(At::Group, number);
         }
     }
 
     void group(const std::string& line, int number) {
         if (has(line, "GROUP_END:")) {
+            endGroup(number);
             wave_.ships += std::max(0, wave_.groupShips);
             wave_.groupSteps = 0;
             open(At::GroupSet, number);
@@ -208,6 +231,17 @@ private:
             endWave();
         } else if (has(line, "GROUP_SHIP_NUMBER:")) {
             wave_.groupShips = wholeNumber(line);
+        } else if (has(line, "GROUP_SHIP_LOC_X:")) {
+            group_.x = place(line, number, "column", kFieldWidth);
+        } else if (has(line, "GROUP_SHIP_LOC_Y:")) {
+            group_.y = place(line, number, "row", kFieldHeight);
+        } else if (has(line, "GROUP_SHIP_INTERVAL:")) {
+            group_.interval = wholeNumber(line);
+        } else if (has(line, "GROUP_SHIP_SPEED:")) {
+            group_.speed = real(line, number, "speed");
+            group_.speedLine = number;
+        } else if (has(line, "GROUP_SHIP_VECTOR_X:") || has(line, "GROUP_SHIP_VECTOR_Y:")) {
+            real(line, number, "vector");
         } else if (has(line, "GROUP_SHIP_BTYPE:")) {
             checkBulletType(line, number);
         }
@@ -218,6 +252,7 @@ private:
             if (++wave_.groupSteps == kGroupSteps + 1)
                 problem(number, "a tenth flight step: a ship holds nine, and this one overruns it");
             at_ = At::GroupStep;
+            step_ = {};
         } else if (has(line, "END_AI_SET:")) {
             at_ = At::Wave;
         } else if (has(line, "GROUP_BEGIN:")) {
@@ -234,6 +269,7 @@ private:
 
     void groupStep(const std::string& line, int number) {
         if (has(line, "END_AI:")) {
+            endStep();
             at_ = At::GroupSet;
         } else if (has(line, "END_AI_SET:") || has(line, "WAVE_END:") || has(line, "GROUP_BEGIN:")) {
             problem(number, "the flight step before this line has no END_AI: the reader swallows this line");
@@ -241,6 +277,8 @@ private:
             groupSet(line, number);
         } else if (has(line, "AI_BTYPE:")) {
             checkBulletType(line, number);
+        } else {
+            stepPlace(line, number);
         }
     }
 
@@ -254,6 +292,9 @@ private:
             problem(wave_.line, "wave " + toText(wave_.number) + " is written twice (first at line " +
                                     toText(waves_[wave_.number]) + "): both are flown at once");
         }
+        if (wave_.wait > kLongestWaveWait)
+            problem(wave_.waitLine, "a wait of " + toText(wave_.wait) + " frames after wave " + toText(wave_.number) +
+                                        ": the game cuts it to " + toText(kLongestWaveWait));
         if (!wave_.hasWait)
             problem(wave_.line, "wave " + toText(wave_.number) +
                                     " has no WAVE_WAIT_AFTER: the game takes it for missing and ends the waves there");
@@ -268,6 +309,12 @@ private:
             at_ = At::FiringFirstLine;
         } else if (has(line, "BOSS_HEALTH:") && wholeNumber(line) < 1) {
             problem(number, "a boss with no health: the mission is won the moment the waves are over");
+        } else if (has(line, "BOSS_X:")) {
+            bossX_ = place(line, number, "column", kFieldWidth);
+        } else if (has(line, "BOSS_Y:")) {
+            bossY_ = place(line, number, "row", kFieldHeight);
+        } else if (has(line, "BOSS_VX:") || has(line, "BOSS_VY:")) {
+            real(line, number, "velocity");
         } else if (has(line, "BOSS_END:")) {
             problem(openedAt_, "the boss block ends before its firing points and flight plan");
             endBoss(number);
@@ -280,6 +327,8 @@ private:
             bossStep_ = {};
         } else if (has(line, "FIRING_Y:") && ++firingPoints_ == kBossGuns + 1) {
             problem(number, "an eleventh firing point: the boss holds ten");
+        } else if (has(line, "FIRING_X:") || has(line, "FIRING_Y:")) {
+            place(line, number, "gun offset", 0);
         }
     }
 
@@ -292,7 +341,12 @@ private:
         } else if (has(line, "END_AI:")) {
             if (++bossSteps_ == kBossSteps + 1) problem(number, "an eleventh boss step: the boss holds ten");
             if (bossStep_.timer > 0) timedBossStep_ = true;
+            if (bossStep_.timer > 0 && bossStep_.speed > 0) bossFlies_ = true;
             bossStep_ = {};
+            endStep();
+        } else if (has(line, "AI_SPEED:")) {
+            bossStep_.speed = real(line, number, "speed");
+            if (bossStep_.speed < 0) problem(number, "a negative speed: the boss flies away from every point it aims at");
         } else if (has(line, "AI_AFTER_TIMER:")) {
             bossStep_.timer = wholeNumber(line);
         } else if (has(line, "AI_FIRING_LOCATION:")) {
@@ -301,11 +355,16 @@ private:
             guns_.push_back({number, wholeNumber(line)});
         } else if (has(line, "AI_BTYPE:")) {
             checkBulletType(line, number);
+        } else {
+            stepPlace(line, number);
         }
     }
 
     void endBoss(int) {
         at_ = At::Outside;
+        if (!onField(bossX_, bossY_) && !bossFlies_)
+            problem(bossLine_, "the boss starts off the field and no step of it flies (AI_SPEED: above 0): it never "
+                               "comes to be fought");
         if (!timedBossStep_)
             problem(bossLine_, "no boss step lasts a frame (AI_AFTER_TIMER: above 0): the boss never finds a step "
                                "to fly");
@@ -356,7 +415,78 @@ private:
 
     struct BossStep {
         int timer = 0, guns = 0;
+        double speed = 0;
     };
+
+    static bool onField(int x, int y) { return x >= 0 && x < kFieldWidth && y >= 0 && y < kFieldHeight; }
+
+    // A column or row as the reader takes it; one further than kReach off
+    // the field (`size` cells wide; 0 for an offset) is refused.
+    int place(const std::string& line, int number, const std::string& what, int size) {
+        const int value = wholeNumber(line);
+        if (value < -kReach || value > size + kReach)
+            problem(number, what + " " + toText(value) + " lies more than " + toText(kReach) +
+                                " cells off the field: ships there take minutes to arrive, if ever");
+        return value;
+    }
+
+    // A real number as the reader takes it: not a number, infinity and
+    // numbers the reader cuts are refused.
+    double real(const std::string& line, int number, const std::string& what) {
+        const std::string text = valueOf(line);
+        const std::optional<double> value = check::numberAsCReads(text);
+        if (!value) return 0;
+        if (auto why = check::rangeProblem(what, text, *value, -1e6, 1e6, "the game cuts it to that"))
+            problem(number, *why);
+        return std::isfinite(*value) ? *value : 0;
+    }
+
+    // A step's target point (or a circle's radii); a shuttle (mode 2) also
+    // flies to (Z, THETA).
+    void stepPlace(const std::string& line, int number) {
+        if (has(line, "AI_MOVE:")) {
+            step_.move = wholeNumber(line);
+        } else if (has(line, "AI_X:")) {
+            place(line, number, "column", kFieldWidth);
+        } else if (has(line, "AI_Y:")) {
+            place(line, number, "row", kFieldHeight);
+        } else if (has(line, "AI_Z:")) {
+            step_.z = wholeNumber(line);
+            step_.zLine = number;
+        } else if (has(line, "AI_THETA:")) {
+            step_.theta = wholeNumber(line);
+            step_.thetaLine = number;
+        } else if (has(line, "AI_SPEED:")) {
+            real(line, number, "speed");
+        }
+    }
+
+    void endStep() {
+        if (step_.move == 2) {
+            if (step_.zLine && (step_.z < -kReach || step_.z > kFieldWidth + kReach))
+                problem(step_.zLine, "column " + toText(step_.z) + " of the shuttle lies more than " + toText(kReach) +
+                                         " cells off the field");
+            if (step_.thetaLine && (step_.theta < -kReach || step_.theta > kFieldHeight + kReach))
+                problem(step_.thetaLine, "row " + toText(step_.theta) + " of the shuttle lies more than " +
+                                             toText(kReach) + " cells off the field");
+        }
+        step_ = {};
+    }
+
+    void endGroup(int number) {
+        const int line = group_.speedLine ? group_.speedLine : number;
+        if (group_.speed < 0) {
+            problem(line, "a negative speed: the group's ships fly away from every point they aim at");
+            return;
+        }
+        const int last = std::max(0, wave_.groupShips - 1);
+        const long long lastX = group_.x + static_cast<long long>(last) * group_.interval;
+        const long long lastY = group_.y + static_cast<long long>(last) * group_.interval;
+        const bool allOnField = onField(group_.x, group_.y) && lastX >= 0 && lastX < kFieldWidth && lastY >= 0 &&
+                                lastY < kFieldHeight;
+        if (group_.speed == 0 && !allOnField)
+            problem(line, "ships of no speed that start off the field never arrive: the wave waits for them");
+    }
 
     DataChecker& checker_;
     std::string file_;
@@ -369,6 +499,10 @@ private:
     int firingPoints_ = 0, bossSteps_ = 0;
     bool timedBossStep_ = false;
     BossStep bossStep_;
+    Group group_;
+    StepPlace step_;
+    int bossX_ = 0, bossY_ = 0;
+    bool bossFlies_ = false;
     std::vector<std::pair<int, int>> guns_;  // line, firing point index
     std::set<std::string> portraits_;
 };
