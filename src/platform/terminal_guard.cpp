@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -33,9 +34,26 @@ Guard guard;
 volatile sig_atomic_t resumed = 0;
 volatile sig_atomic_t resized = 0;
 
-constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
-struct sigaction previousFatal[std::size(kFatalSignals)];
+// Every signal that would end the game as it stands (SIGKILL aside, which
+// nothing can catch). The real-time signals end it too; they are added at
+// run time, their numbers being known only then.
+constexpr int kEndingSignals[] = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,    SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,
+    SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
+// A fault in the game itself: the terminal must come back even if some
+// other part of the program (a sanitizer, say) wanted the crash first.
+constexpr int kCrashSignals[] = {SIGILL, SIGTRAP, SIGABRT, SIGBUS, SIGFPE, SIGSEGV, SIGSYS};
+
+// Which signals the guard has taken, and what they did before.
+struct sigaction previousAction[NSIG];
+bool taken[NSIG] = {};
 struct sigaction previousContinue, previousStop, previousResize;
+
+// A crash from a runaway recursion has no stack left to put the terminal
+// back with; the handlers run on this one instead.
+alignas(16) char crashStack[64 * 1024];
+stack_t previousCrashStack{};
+bool crashStackSet = false;
 
 void writeFromHandler(const char* bytes, std::size_t length) {
     std::size_t done = 0;
@@ -61,18 +79,13 @@ void restoreTerminalNow() {
     errno = savedErrno;
 }
 
-// Ctrl-C, kill, crashes: put the terminal back, then die of the same signal
-// so the shell still learns why (the handler is reset to default first).
-void onDeadlySignal(int sig) {
+// Ctrl-C, Ctrl-\, kill, a hang-up, crashes: put the terminal back, then die
+// of the same signal so the shell still learns why (the handler was reset to
+// the default action on the way in).
+void onEndingSignal(int sig) {
     restoreTerminalNow();
     guard.active = 0;
     raise(sig);
-}
-
-// The terminal went away: nobody can play on, so end quietly and cleanly.
-void onHangUp(int) {
-    restoreTerminalNow();
-    _exit(0);
 }
 
 void onStop(int);
@@ -115,14 +128,37 @@ void onResize(int) { resized = 1; }
 
 void restoreAtExit() { restoreTerminalNow(); }
 
+bool isCrashSignal(int sig) {
+    return std::find(std::begin(kCrashSignals), std::end(kCrashSignals), sig) != std::end(kCrashSignals);
+}
+
+// A signal the player's shell (or the game itself) chose to ignore stays
+// ignored, and one that something else already handles stays with it,
+// crashes aside.
+void takeEndingSignal(int sig) {
+    struct sigaction current {};
+    if (sigaction(sig, nullptr, &current) != 0) return;
+    const bool ignored = !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_IGN;
+    const bool defaulted = !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_DFL;
+    if (ignored || (!defaulted && !isCrashSignal(sig))) return;
+    struct sigaction action {};
+    action.sa_handler = onEndingSignal;
+    action.sa_flags = SA_RESETHAND | SA_NODEFER | (crashStackSet ? SA_ONSTACK : 0);
+    sigemptyset(&action.sa_mask);
+    taken[sig] = sigaction(sig, &action, &previousAction[sig]) == 0;
+}
+
+void setCrashStack() {
+    stack_t stack{};
+    stack.ss_sp = crashStack;
+    stack.ss_size = sizeof crashStack;
+    crashStackSet = sigaltstack(&stack, &previousCrashStack) == 0;
+}
+
 void installHandlers() {
-    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) {
-        struct sigaction action {};
-        action.sa_handler = kFatalSignals[i] == SIGHUP ? onHangUp : onDeadlySignal;
-        action.sa_flags = SA_RESETHAND | SA_NODEFER;
-        sigemptyset(&action.sa_mask);
-        sigaction(kFatalSignals[i], &action, &previousFatal[i]);
-    }
+    setCrashStack();
+    for (int sig : kEndingSignals) takeEndingSignal(sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) takeEndingSignal(sig);
     // No SA_RESTART: a blocked read wakes up and the frame is redrawn.
     struct sigaction action {};
     sigemptyset(&action.sa_mask);
@@ -181,7 +217,12 @@ void arm() {
 void remove() {
     guard.active = 0;
     guard.ttyFd = -1;
-    for (std::size_t i = 0; i < std::size(kFatalSignals); ++i) sigaction(kFatalSignals[i], &previousFatal[i], nullptr);
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (taken[sig]) sigaction(sig, &previousAction[sig], nullptr);
+        taken[sig] = false;
+    }
+    if (crashStackSet) sigaltstack(&previousCrashStack, nullptr);
+    crashStackSet = false;
     sigaction(SIGCONT, &previousContinue, nullptr);
     sigaction(SIGWINCH, &previousResize, nullptr);
     sigaction(SIGTSTP, &previousStop, nullptr);

@@ -16,7 +16,9 @@ inline constexpr std::string_view kKittyPop = "\x1b[<u";
 // Before curses starts: remember the terminal's modes, take the signals
 // (curses then leaves the stop and the resize to us, and never toggles the
 // stop signal around its updates, which used to swallow a Ctrl-Z), and keep
-// stderr chatter off the screen.
+// stderr chatter off the screen. Every signal that ends the program puts the
+// terminal back first and then ends it as it would have; one the player's
+// shell ignores stays ignored.
 void install(int ttyFd);
 // Once curses has set the terminal up: the byte strings that leave and
 // re-enter the game's screen, from terminfo.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <functional>
 #include <string>
@@ -31,6 +32,7 @@ public:
         winsize size{static_cast<unsigned short>(rows), static_cast<unsigned short>(cols), 0, 0};
         pid_ = forkpty(&master_, nullptr, nullptr, &size);
         if (pid_ == 0) {
+            startsAsFromAShell();
             setenv("TERM", term, 1);
             setenv("LC_ALL", "C.UTF-8", 1);
             _exit(body());
@@ -101,6 +103,15 @@ public:
     std::string output;
 
 private:
+    // A program started from a shell has every signal at its default action
+    // and none blocked, whatever the test runner chose for itself.
+    static void startsAsFromAShell() {
+        for (int sig = 1; sig < NSIG; ++sig) signal(sig, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+    }
+
     static long long now() {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -142,5 +153,39 @@ inline std::string visibleText(const std::string& output) {
 }
 
 inline bool exitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+
+// Ctrl-Z needs a job-control shell: the game runs in its own foreground
+// process group under a stand-in shell that reports when it stops.
+inline int runAsForegroundJob(const std::function<int()>& game) {
+    int go[2];
+    if (pipe(go) != 0) return 90;
+    pid_t job = fork();
+    if (job == 0) {
+        setpgid(0, 0);
+        char ready;
+        if (read(go[0], &ready, 1) != 1) _exit(91);
+        _exit(game());
+    }
+    setpgid(job, job);
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(STDIN_FILENO, job);
+    if (write(go[1], "g", 1) != 1) return 92;
+    note("job=" + std::to_string(job));
+    for (;;) {
+        int status = 0;
+        if (waitpid(job, &status, WUNTRACED) != job) return 93;
+        if (WIFSTOPPED(status)) note("stopped");
+        else return WIFEXITED(status) ? WEXITSTATUS(status) : 94;
+    }
+}
+
+// The job's process (and group) number, once the stand-in shell has told
+// it; it may arrive after the game's first words, the two writing to the
+// terminal independently. 0 if it never came.
+inline pid_t foregroundJob(PtyGame& game) {
+    const std::string jobNote = marker("job=").substr(0, marker("job=").size() - 1);
+    if (!game.waitFor(jobNote)) return 0;
+    return static_cast<pid_t>(std::atoi(game.output.c_str() + game.output.find(jobNote) + jobNote.size()));
+}
 
 }  // namespace orv::test
