@@ -9,6 +9,7 @@ export SDL_AUDIODRIVER=dummy   # no sound card needed
 
 "$here/tools/setup.sh" build build
 (cd "$here/build" && ctest --output-on-failure -j "$(nproc)")
+(cd "$here/build" && ./orvantis_tests --gtest_shuffle)   # all in one process: no test leans on running alone
 
 "$here/tools/setup.sh" build build-asan -DORVANTIS_SANITIZE=ON -DORVANTIS_BENCH=OFF
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1

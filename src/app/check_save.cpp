@@ -25,7 +25,12 @@ int reportSaveCheck(std::istream& slot, const std::string& fileName, std::ostrea
     // Names and notes quote the slot's own bytes: shown as the game shows
     // them, never as raw code-page bytes a terminal cannot read.
     auto shown = [unicode](const std::string& text) { return cp437ToTerminalText(text, unicode); };
-    for (const SaveReadNote& note : read.notes) out << fileName << ":" << note.line << ": " << shown(note.text) << '\n';
+    // A note about the whole file (line 0) names the file alone.
+    for (const SaveReadNote& note : read.notes) {
+        out << fileName;
+        if (note.line > 0) out << ":" << note.line;
+        out << ": " << shown(note.text) << '\n';
+    }
     out << read.lines << " lines: " << shown(game.player.name) << ", level " << toText(game.player.stats[Level])
         << ", " << game.player.inventory.size() << " items, " << game.player.money << " money, resumes at \""
         << shown(read.planet) << "\"";

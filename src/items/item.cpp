@@ -315,7 +315,11 @@ void Item::applySuffix(float level, const std::string& kindWord) {
     } while (g > 2);
 }
 
-std::unique_ptr<Item> Item::fromName(const std::string& fullName) {
+std::unique_ptr<Item> Item::fromName(const std::string& fullName) { return rebuild(fullName, false); }
+
+std::unique_ptr<Item> Item::fromSavedName(const std::string& fullName) { return rebuild(fullName, true); }
+
+std::unique_ptr<Item> Item::rebuild(const std::string& fullName, bool keepUnknown) {
     auto item = std::make_unique<Item>();
     Item& it = *item;
     it.name = capitalizeWords(fullName);
@@ -343,6 +347,13 @@ std::unique_ptr<Item> Item::fromName(const std::string& fullName) {
         it.stats[Level] = item_scan::readNumber(*in);
         it.description = item_scan::readText(*in);
         it.readStatistics(*in);
+    }
+    if (!foundBase && keepUnknown) {
+        // A saved item is the player's own: a random one in its place could
+        // be a potion that an equipped slot drinks on loading. Without its
+        // base word there is no telling where a suffix starts either.
+        it.type = TypeNone;
+        return item;
     }
     if (!foundBase) {
         game().screen.addMessage("This is all I could find...\n");

@@ -11,8 +11,11 @@
 
 namespace orv {
 
-// The base file an item came from; it decides the equipment slot.
+// The base file an item came from; it decides the equipment slot. An item
+// of no kind is one a slot kept under a name the item files do not know:
+// it can be carried and sold, but neither worn nor used.
 enum ItemType : int {
+    TypeNone = -1,
     TypeBoots = 0,
     TypeShield,
     TypeHeadgear,
@@ -33,8 +36,13 @@ public:
     static std::unique_ptr<Item> random(int level);
     // A random item of a level and a given type.
     static std::unique_ptr<Item> random(int level, int type);
-    // An item rebuilt from its full display name (loading, quest rewards).
+    // An item rebuilt from its full display name (quest rewards): a name the
+    // item files do not know gives a random item of the hero's level.
     static std::unique_ptr<Item> fromName(const std::string& fullName);
+    // An item as a slot stored it, rebuilt from its name the same way; but a
+    // name the item files do not know (a hand edit, other item files) keeps
+    // the item, of no kind, for the slot's numbers to be put back on.
+    static std::unique_ptr<Item> fromSavedName(const std::string& fullName);
 
     int type = 0;
     int price = 0;
@@ -42,6 +50,7 @@ public:
     bool hasSuffix = false;
 
     bool isConsumable() const { return type >= TypeHp && type <= TypeHybrid; }
+    bool hasKind() const { return type >= TypeBoots && type < ItemTypeCount; }
     // What a shop asks for it, by level and by how many affixes it carries.
     int shopPrice() const;
     // No item costs more, whatever its level.
@@ -52,6 +61,7 @@ private:
     void readStatistics(std::istream& in);
     void applyPrefix(float level, const std::string& element);
     void applySuffix(float level, const std::string& kind);
+    static std::unique_ptr<Item> rebuild(const std::string& fullName, bool keepUnknown);
 };
 
 // The eleven item files, by their game paths.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +47,30 @@ constexpr float kLargestStatistic = 1e7f;
 constexpr float kLargestItemLevel = 1000;
 constexpr float kLargestMood = 99;
 
+// A number as a slot keeps it: the shortest text that reads back as the
+// very same float, so experience in the millions or a rolled bonus such as
+// 23.760002 comes back to the last bit (the screens round for the eye; a
+// save must not).
+std::string exactText(float value) {
+    std::array<char, 32> text{};
+    const auto written = std::to_chars(text.data(), text.data() + text.size(), value);
+    return std::string(text.data(), written.ptr);
+}
+
+// A volume as the player set it. The sound keeps a fraction, which comes
+// back as a percentage such as 15.000001: the slot writes the fewest digits
+// that set the very same fraction again when read ("15").
+std::string volumeText(float percent) {
+    for (int digits = 1; digits <= 9; ++digits) {
+        std::array<char, 32> text{};
+        const auto written =
+            std::to_chars(text.data(), text.data() + text.size(), percent, std::chars_format::general, digits);
+        std::string shortest(text.data(), written.ptr);
+        if (toNumber(shortest) / 100.0f == percent / 100.0f) return shortest;
+    }
+    return exactText(percent);
+}
+
 // A text line as the reader will take it back: a text too long for the
 // line (a hand-edited name, written back behind a longer owner such as
 // "ITEM:SIDEKICKEQUIPPED") is cut rather than make a line the reader skips.
@@ -58,7 +84,7 @@ void writeEntity(std::string& out, const std::string& owner, const Entity& entit
     out += textLine(owner + ":DESC:", entity.description);
     for (const StatName& stat : kStatNames) {
         const float value = stat.resistance ? entity.resistances[stat.index] : entity.stats[stat.index];
-        out += owner + ":STATS:" + stat.key + ":" + toText(value) + "\n";
+        out += owner + ":STATS:" + stat.key + ":" + exactText(value) + "\n";
     }
 }
 
@@ -98,15 +124,36 @@ bool readBoundedLine(std::istream& in, std::string& line, bool& tooLong) {
     return true;
 }
 
-// A whole number from text, or nothing when the text is not one. A number
-// too long for the type reads as the largest one of its sign, for the
-// caller to clamp.
-std::optional<long long> wholeNumber(const std::string& text) {
+// A whole number from the start of the text, or nothing when the text does
+// not start with one; `plain` tells whether the text was that number and
+// nothing more. A number too long for the type reads as the largest one of
+// its sign, for the caller to clamp.
+std::optional<long long> wholeNumber(const std::string& text, bool& plain) {
+    plain = false;
     if (text.empty()) return std::nullopt;
     char* end = nullptr;
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (end == text.c_str()) return std::nullopt;
+    plain = *end == '\0' && !std::isspace(static_cast<unsigned char>(text[0]));
     return value;
+}
+
+// Whether the text is a decimal number and nothing more (a sign may lead):
+// then the number the game reads is the one the player wrote. Hexadecimal
+// forms such as "0x1p3" read as their leading 0, and are not.
+bool isPlainDecimal(const std::string& text) {
+    const char* first = text.data();
+    const char* const last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    float value = 0;
+    const auto read = std::from_chars(first, last, value, std::chars_format::general);
+    return read.ec != std::errc::invalid_argument && read.ptr == last && first != last;
+}
+
+// The start of a line as a note quotes it: a long or binary line stays short.
+std::string quoted(const std::string& text) {
+    constexpr std::size_t kShown = 60;
+    return "\"" + (text.size() > kShown ? text.substr(0, kShown) + "..." : text) + "\"";
 }
 
 class SaveReader {
@@ -115,12 +162,16 @@ public:
 
     void interpret(std::string line, int lineNumber) {
         number_ = lineNumber;
+        if (line.empty()) return;  // nothing written, nothing to read
+        const std::string written = line;
         const std::string key = takeField(line);
+        // PLANET, SHIP and TUTORIAL lines carry their value after the key.
+        const bool valueAfterKey = key == "PLANET" || key == "SHIP" || key == "TUTORIAL";
         if (key == "PLAYER") entity_ = &game_.player;
         else if (key == "SIDEKICK") entity_ = &game_.sidekick;
         else if (key == "PLANET") result_.planet = line;
-        else if (key == "SHIP") unlockPlanet(takeField(line));
-        else if (key == "TUTORIAL") setHints(takeField(line));
+        else if (key == "SHIP") unlockPlanet(takeLastField(line));
+        else if (key == "TUTORIAL") setHints(takeLastField(line));
         itemLine_ = key == "ITEM";
         if (itemLine_) owner_ = takeField(line);
 
@@ -128,28 +179,58 @@ public:
         if (second == "STATS") setStatistic(line);
         else if (second == "MONEY") setMoney(line);
         else if (second == "NAME") setName(line);
-        else if (second == "DESC") entity_->description = line;
+        else if (second == "DESC") target().description = line;
         else if (second == "MOOD") setMood(line);
         else if (second == "MUSIC_VOLUME") game_.audio.setMusicVolume(number(line, 0, 100));
         else if (second == "SOUND_VOLUME") game_.audio.setEffectVolume(number(line, 0, 100));
         else if (second == "QUESTS") setQuest(line);
         else if (second == "TYPE") setClass(line);
+        else if (valueAfterKey && key != "PLANET" && !second.empty()) note("the text after the number is ignored");
+        else if (!valueAfterKey) {
+            note(quoted(written) + " is no line of a saved game; ignored");
+            return;
+        }
+        ++linesRead_;
     }
 
     void finish() {
         if (item_) note("the last item has no NORMAL line: it was not finished and is left out");
+        if (linesRead_ == 0) {
+            number_ = 0;
+            note("nothing in it is a saved game");
+        }
     }
 
 private:
     void note(const std::string& text) { result_.notes.push_back({number_, text}); }
 
+    // The last field of a SHIP or TUTORIAL line, which the game writes with
+    // a ":" after it; without one the whole rest is the field.
+    static std::string takeLastField(std::string& line) {
+        const bool colon = line.find(':') != std::string::npos;
+        std::string field = takeField(line);
+        if (!colon) line.clear();
+        return field;
+    }
+
+    // What the line's statistics, name or description belong to. After an
+    // item is complete that is nobody until a line names someone: such a
+    // line is lost, and the checker says so.
+    Entity& target() {
+        if (entity_ == &nobody_) note("belongs to nobody: the item before it is complete; ignored");
+        return *entity_;
+    }
+
     // A whole number as the game has always read one: text that is not a
-    // number reads as 0. The checker still names it, since a hand edit
-    // that went wrong is what it looks like.
+    // number reads as 0, and text with more after the number (a slip of a
+    // hand edit, "2xyz" or "1e308") reads as the number it starts with. The
+    // checker names both, since the game does not read what was written.
     long long wholeOrZero(const std::string& text) {
-        if (const auto value = wholeNumber(text)) return *value;
-        note("\"" + text + "\" is not a number; read as 0");
-        return 0;
+        bool plain = false;
+        const auto value = wholeNumber(text, plain);
+        if (!value) note(quoted(text) + " is not a number; read as 0");
+        else if (!plain) note(quoted(text) + " is not a plain number; read as " + std::to_string(*value));
+        return value.value_or(0);
     }
 
     void unlockPlanet(const std::string& field) {
@@ -178,11 +259,12 @@ private:
     float number(const std::string& text, float lowest, float highest) {
         const auto read = readNumber(text);
         const bool isNumber = read && !std::isnan(*read);
-        if (!isNumber) note("\"" + text + "\" is not a number; read as 0");
+        if (!isNumber) note(quoted(text) + " is not a number; read as 0");
+        else if (!isPlainDecimal(text)) note(quoted(text) + " is not a plain number; read as " + toText(*read));
         const float value = isNumber ? *read : 0.0f;
         if (value < lowest || value > highest) {
             const float kept = value < lowest ? lowest : highest;
-            note("\"" + text + "\" is outside " + toText(lowest) + " to " + toText(highest) + "; " + toText(kept) +
+            note(quoted(text) + " is outside " + toText(lowest) + " to " + toText(highest) + "; " + toText(kept) +
                  " is kept");
             return kept;
         }
@@ -194,15 +276,18 @@ private:
         const StatName* stat = nullptr;
         for (const StatName& candidate : kStatNames)
             if (key == candidate.key) stat = &candidate;
-        if (!stat) return;  // an unknown statistic, ignored like an unknown key
+        if (!stat) {
+            note(quoted(key) + " is no statistic; ignored");
+            return;
+        }
         float lowest = -kLargestStatistic, highest = kLargestStatistic;
         if (stat->index == Level && !stat->resistance) {
             lowest = 0;
             highest = entity_ == &game_.player || entity_ == &game_.sidekick ? static_cast<float>(kMaxLevel)
                                                                              : kLargestItemLevel;
         }
-        (stat->resistance ? entity_->resistances[stat->index] : entity_->stats[stat->index]) =
-            number(line, lowest, highest);
+        Entity& who = target();
+        (stat->resistance ? who.resistances[stat->index] : who.stats[stat->index]) = number(line, lowest, highest);
         if (stat->resistance && stat->index == Ether && itemLine_) placeItem();
     }
 
@@ -224,7 +309,7 @@ private:
         long long money = wholeOrZero(text);
         if (money < -Player::kMoneyLimit || money > Player::kMoneyLimit) {
             money = money < 0 ? -Player::kMoneyLimit : Player::kMoneyLimit;
-            note("\"" + text + "\" is outside the purse; " + toText(static_cast<long>(money)) + " is kept");
+            note(quoted(text) + " is outside the purse; " + toText(static_cast<long>(money)) + " is kept");
         }
         game_.player.money = static_cast<int>(money);
         game_.player.copyBaseToEffective();
@@ -234,10 +319,13 @@ private:
     void setName(const std::string& name) {
         if (itemLine_) {
             if (item_) note("an item begins before the last one was finished; the unfinished one is left out");
-            item_ = Item::fromName(name);
+            item_ = Item::fromSavedName(name);
             entity_ = item_.get();
+            if (!item_->hasKind())
+                note(quoted(name) + " is in none of the item files: kept with its stored numbers, but it can be"
+                     " neither worn nor used" + (owner_ == "PLAYER" ? "" : ", so it waits in the bag"));
         }
-        entity_->name = name;
+        target().name = name;
     }
 
     void setMood(const std::string& text) {
@@ -267,7 +355,7 @@ private:
         if (!who) {
             note("TYPE belongs to the hero or the sidekick; skipped");
         } else if (!text.empty() && !Protagonist::isClassName(text)) {
-            note("\"" + text + "\" is no class (Fighter, Mage, Rogue, Outlaw, Custom); skipped");
+            note(quoted(text) + " is no class (Fighter, Mage, Rogue, Outlaw, Custom); skipped");
         } else {
             who->className = text;
         }
@@ -281,6 +369,7 @@ private:
     std::string owner_;
     bool itemLine_ = false;
     int number_ = 0;
+    int linesRead_ = 0;  // lines that were a slot's lines
 };
 
 }  // namespace
@@ -318,7 +407,7 @@ std::string saveText(const Game& game, const std::string& planet) {
     writeProtagonist(out, "PLAYER", player);
     writeProtagonist(out, "SIDEKICK", game.sidekick);
     out += "PLAYER:MONEY:" + toText(player.money) + "\n";
-    out += "SIDEKICK:MOOD:" + toText(game.sidekick.mood) + "\n";
+    out += "SIDEKICK:MOOD:" + exactText(game.sidekick.mood) + "\n";
     // The hints are a signed integer in the file: all lessons still to come is -1.
     out += "TUTORIAL:" + toText(static_cast<int>(static_cast<std::int32_t>(player.tutorialHints))) + ":\n";
     for (std::size_t p = 0; p < player.questProgress.size(); ++p)
@@ -334,8 +423,8 @@ std::string saveText(const Game& game, const std::string& planet) {
     writeEquipped(out, "ITEM:PLAYEREQUIPPED", player);
     writeEquipped(out, "ITEM:SIDEKICKEQUIPPED", game.sidekick);
     out += textLine("PLANET:", planet);
-    out += "FMOD:MUSIC_VOLUME:" + toText(game.audio.getMusicVolume()) + "\n";
-    out += "FMOD:SOUND_VOLUME:" + toText(game.audio.getEffectVolume()) + "\n";
+    out += "FMOD:MUSIC_VOLUME:" + volumeText(game.audio.getMusicVolume()) + "\n";
+    out += "FMOD:SOUND_VOLUME:" + volumeText(game.audio.getEffectVolume()) + "\n";
     return out;
 }
 

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "app/check_save.h"
@@ -126,11 +129,9 @@ TEST(SaveFile, AGameSavedAndLoadedIsTheSameGameAndSavesToTheSameBytes) {
     EXPECT_EQ(b.sidekick.name, a.sidekick.name);
     EXPECT_EQ(b.player.stats, a.player.stats);
     EXPECT_EQ(b.sidekick.resistances, a.sidekick.resistances);
-    // Base plus equipment again; the file keeps six digits of each number.
-    for (std::size_t i = 0; i < StatCount; ++i) {
-        EXPECT_NEAR(b.player.effective[i], a.player.effective[i], 1e-4f * (1 + std::fabs(a.player.effective[i])));
-        EXPECT_NEAR(b.sidekick.effective[i], a.sidekick.effective[i], 1e-4f * (1 + std::fabs(a.sidekick.effective[i])));
-    }
+    // Base plus equipment again, to the last bit.
+    EXPECT_EQ(b.player.effective, a.player.effective);
+    EXPECT_EQ(b.sidekick.effective, a.sidekick.effective);
     EXPECT_GT(b.player.effective[Attack], b.player.stats[Attack]) << "the shovel's bonus is on";
     EXPECT_EQ(b.player.money, 4321);
     EXPECT_EQ(b.sidekick.mood, 73.0f);
@@ -173,8 +174,6 @@ TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
         EXPECT_EQ(hints.g.player.tutorialHints, 0xFFFFFFFCu) << written;
         EXPECT_TRUE(hints.result.notes.empty()) << written;
     }
-    w.game.player.stats[Experience] = 1234567;
-    EXPECT_NE(saveText(w.game, "Guelf").find("PLAYER:STATS:EXP:1.23457e+06\n"), std::string::npos);
 
     // MONEY written last rebuilds the effective values after the equipment:
     // the bonuses are lost, as the reader's order rules say.
@@ -188,6 +187,50 @@ TEST(SaveFile, TheFormsThePlayersFilesRelyOn) {
     EXPECT_NE(inOrder.g.player.effective, inOrder.g.player.stats);
     EXPECT_EQ(moneyLast.g.player.effective[Attack], moneyLast.g.player.stats[Attack]);
     EXPECT_EQ(moneyLast.g.player.money, 4321);
+}
+
+// Experience runs into the millions late in the game, and rolled item
+// numbers use every bit of a float: a save keeps each number exactly, in a
+// form any reader of decimal numbers takes back unchanged.
+TEST(SaveFile, EveryNumberComesBackExactly) {
+    test::InGameData data;
+    TestWorld w;
+    Game& g = w.game;
+    g.player.loadPlanetList();
+    g.player.stats[Experience] = 1234567.9f;
+    g.player.stats[Attack] = 9999999.0f;
+    g.player.stats[HP] = 0.1f;
+    g.player.stats[MaxHP] = 123.456789f;
+    g.player.stats[LowDefence] = 1e-6f;
+    g.player.resistances[Fire] = std::nextafter(1.05f, 2.0f);
+    g.sidekick.mood = 100.0f / 3;
+    g.audio.setMusicVolume(12.345678f);
+    g.player.inventory.add(Item::fromName("Singed Work Boots of Spite"));
+    g.player.inventory.at(0)->stats[Speed] = 23.760002f;
+    const std::string text = saveText(g, "Guelf");
+    for (const char* line : {"PLAYER:STATS:EXP:1234567.9\n", "PLAYER:STATS:ATK:9999999\n", "PLAYER:STATS:HP:0.1\n",
+                             "ITEM:PLAYER:STATS:SPD:23.760002\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    // Any reader of decimal text: the C library's own reads each number back.
+    for (const auto& [line, value] : {std::pair<const char*, float>{"PLAYER:STATS:MAXHP:", 123.456789f},
+                                      {"PLAYER:STATS:DEF0:", 1e-6f},
+                                      {"PLAYER:STATS:FIRE:", g.player.resistances[Fire]},
+                                      {"SIDEKICK:MOOD:", g.sidekick.mood}}) {
+        const std::size_t at = text.find(std::string("\n") + line);
+        ASSERT_NE(at, std::string::npos) << line;
+        EXPECT_EQ(std::strtof(text.c_str() + at + 1 + std::strlen(line), nullptr), value) << line;
+    }
+
+    Loaded back(text);
+    EXPECT_TRUE(back.result.notes.empty());
+    EXPECT_EQ(back.g.player.stats, g.player.stats);
+    EXPECT_EQ(back.g.player.resistances, g.player.resistances);
+    EXPECT_EQ(back.g.sidekick.mood, g.sidekick.mood);
+    EXPECT_EQ(back.g.audio.getMusicVolume(), g.audio.getMusicVolume());
+    ASSERT_EQ(back.g.player.inventory.size(), 1u);
+    EXPECT_EQ(back.g.player.inventory.at(0)->stats, g.player.inventory.at(0)->stats);
+    EXPECT_EQ(back.g.player.inventory.at(0)->resistances, g.player.inventory.at(0)->resistances);
+    EXPECT_EQ(saveText(back.g, "Guelf"), text);
 }
 
 TEST(SaveFile, EachHerosClassComesBackAndASlotWithoutOneStillLoads) {
@@ -297,6 +340,67 @@ TEST(CheckSave, TheSlotsTextIsShownInTheTerminalsEncoding) {
     std::ostringstream ascii;
     EXPECT_EQ(reportSaveCheck(again, "1.txt", ascii, false), 0);
     EXPECT_NE(ascii.str().find("lines: Brannoc, level 1,"), std::string::npos) << ascii.str();
+}
+
+// Whether the checker's report names each of the given lines of `fileName`.
+std::string unnamedLines(const std::string& report, const std::string& fileName, const std::vector<int>& lines) {
+    std::string missing;
+    for (const int line : lines)
+        if (report.find(fileName + ":" + std::to_string(line) + ": ") == std::string::npos)
+            missing += std::to_string(line) + " ";
+    return missing;
+}
+
+// The numbers of the lines of `text` that hold anything.
+std::vector<int> linesWithText(const std::string& text) {
+    std::vector<int> numbers;
+    int number = 1;
+    std::size_t start = 0;
+    for (std::size_t end; start < text.size(); start = end + 1, ++number) {
+        end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::size_t length = end - start;
+        if (length > 1 || (length == 1 && text[start] != '\r')) numbers.push_back(number);
+    }
+    return numbers;
+}
+
+// A player who edits a slot by hand trusts the checker's word: every line
+// the game reads as anything but what it says, and every line it does not
+// read at all, is named, and the check fails.
+TEST(CheckSave, EveryLineNotReadAsWrittenIsNamedAndFailsTheCheck) {
+    test::InGameData data;
+    const std::string edited = kSlotWithoutClass +
+                               "PLAYER:STATS:HP:0x1p1000\nPLAYER:MONEY:1e308\nPLAYER:STATS:ATK:35abc\n"
+                               "FMOD:MUSIC_VOLUME:nan\nPLAYER:QUESTS:0:1:1:2xyz\nPLAYER:STATS:SPD:+7\n";
+    std::istringstream slot(edited);
+    std::ostringstream report;
+    EXPECT_EQ(reportSaveCheck(slot, "1.txt", report, false), 1);
+    const int first = lineCount(kSlotWithoutClass) + 1;
+    EXPECT_EQ(unnamedLines(report.str(), "1.txt", {first, first + 1, first + 2, first + 3, first + 4}), "")
+        << report.str();
+    EXPECT_EQ(report.str().find("1.txt:" + std::to_string(first + 5) + ":"), std::string::npos)
+        << "+7 is 7 as written\n" << report.str();
+    for (const char* read : {"\"0x1p1000\" is not a plain number; read as 0",
+                             "\"1e308\" is not a plain number; read as 1",
+                             "\"35abc\" is not a plain number; read as 35",
+                             "\"2xyz\" is not a plain number; read as 2"})
+        EXPECT_NE(report.str().find(read), std::string::npos) << read << "\n" << report.str();
+    EXPECT_EQ(report.str().find("Every line is read as written."), std::string::npos);
+
+    // Files that are no slot at all: random bytes, and a system file.
+    std::mt19937 dice(16);
+    std::string noise(64 * 1024, '\0');
+    for (char& byte : noise) byte = static_cast<char>(dice() & 0xFF);
+    std::string passwd = "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1:daemon:/usr/sbin:/usr/sbin/nologin\n";
+    if (std::ifstream system("/etc/passwd"); system) passwd = fileText("/etc/passwd");
+    for (const auto& [name, text] : {std::pair<std::string, std::string>{"noise.txt", noise}, {"passwd", passwd}}) {
+        std::istringstream file(text);
+        std::ostringstream out;
+        EXPECT_EQ(reportSaveCheck(file, name, out, false), 1) << name;
+        EXPECT_EQ(unnamedLines(out.str(), name, linesWithText(text)), "") << name << "\n" << out.str();
+        EXPECT_NE(out.str().find(name + ": nothing in it is a saved game"), std::string::npos) << out.str();
+    }
 }
 
 TEST(SaveFile, HostileSlotsLoadWithoutHarmAndSayWhatTheySkipped) {
