@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/terminal_console.h"
 #include "support/pty_game.h"
 
 namespace orv {
@@ -75,6 +76,28 @@ TEST(Signals, EverySignalThatEndsTheGameGivesTheTerminalBackFirst) {
         EXPECT_TRUE(sentLast(game.output, "\x1b[?25h", "\x1b[?25l")) << "the cursor is shown";
         EXPECT_TRUE(lineModeBack(game.master()));
     }
+}
+
+// A runaway recursion: it runs out of stack long before the depth check.
+int runAway(int depth) {
+    volatile char frame[1024];
+    frame[depth % sizeof frame] = static_cast<char>(depth);
+    if (depth > (1 << 30)) return 0;
+    return runAway(depth + 1) + frame[0];
+}
+
+TEST(Signals, ACrashWithNoStackLeftStillGivesTheTerminalBack) {
+    PtyGame game(53, 80, [] {
+        TerminalConsole console;
+        console.writeFrame(Cells{});
+        test::note("ready");
+        return runAway(0);
+    });
+    ASSERT_TRUE(game.waitFor(test::marker("ready")));
+    const int status = game.waitExit(10000);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
+    EXPECT_TRUE(sentLast(game.output, "\x1b[?1049l", "\x1b[?1049h"));
+    EXPECT_TRUE(lineModeBack(game.master()));
 }
 
 TEST(Signals, AContinueWithoutAStopRepaintsAndTheGameGoesOn) {
