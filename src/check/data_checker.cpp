@@ -95,7 +95,7 @@ bool DataChecker::readText(const std::string& file, std::string& content) {
     currentFile_ = file;
     // The check reads only what the game would: nothing outside its folder.
     if (!staysInContent(file)) {
-        problem(file, 0, kOutsideContentNote);
+        problem(file, 0, "leads outside the game's folder and is never read");
         return false;
     }
     std::error_code error;

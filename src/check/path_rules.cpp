@@ -31,8 +31,8 @@ void DataChecker::checkPaths() {
     auto checkName = [this](const std::string& file, std::size_t index, const std::string& what,
                             const std::string& name) {
         if (!staysInContent(name))
-            problem(file, int(index + 1), what + " \"" + name + "\" climbs out of the game's folder with \"..\": " +
-                                              kOutsideContentNote);
+            problem(file, int(index + 1),
+                    what + " \"" + name + "\" climbs out of the game's folder with \"..\": the game never opens it");
     };
     // Each file is read only when it is there: a missing one is the other parts' to report.
     auto linesOf = [this](const std::string& file) {
