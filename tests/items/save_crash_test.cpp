@@ -215,7 +215,8 @@ TEST(SaveCrash, AnItemTheItemFilesDoNotKnowComesBackOnEverySeed) {
         for (std::size_t i = 0; i < back.player.inventory.size(); ++i)
             if (back.player.inventory.at(static_cast<long>(i))->name == "Grandma's Umbrella")
                 umbrella = back.player.inventory.at(static_cast<long>(i));
-        for (const Protagonist* who : {static_cast<const Protagonist*>(&back.player), static_cast<const Protagonist*>(&back.sidekick)})
+        for (const Protagonist* who : {static_cast<const Protagonist*>(&back.player),
+                                       static_cast<const Protagonist*>(&back.sidekick)})
             for (int s = 0; s < SlotCount; ++s)
                 if (const Item* worn = who->equipped(s); worn && worn->name == "Grandma's Umbrella") umbrella = worn;
         ASSERT_NE(umbrella, nullptr) << "lost on loading";
