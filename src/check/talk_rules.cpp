@@ -1,10 +1,12 @@
 // The content check's rules for the lessons and for the sidekick's faces
 // and lines.
 #include <cctype>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "check/data_checker.h"
+#include "core/screen.h"
 #include "core/text.h"
 #include "screens/sidetalk.h"
 #include "world/tutorial.h"
@@ -28,6 +30,15 @@ int markerOf(const std::string& line) {
     return std::stoi(line.substr(1));
 }
 
+// A step's explanation is told as one message; one taller than the message
+// area is never seen whole.
+std::optional<std::string> explanationTooTall(int step, const std::string& text) {
+    const std::size_t rows = Screen::messageRows(text);
+    if (rows <= std::size_t(kMessageRows)) return std::nullopt;
+    return "step " + toText(step) + "'s explanation takes " + toText(long(rows)) + " of the " + toText(kMessageRows) +
+           " rows of the message area (its blank row included): it could never be shown whole";
+}
+
 }  // namespace
 
 // A lesson is read step by step: the reader finds a step by going from
@@ -43,6 +54,10 @@ void DataChecker::checkLessons() {
             continue;
         }
         const int steps = int(*count);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].size() > kLongestLessonLine)
+                problem(file, int(i + 1), "a line over " + toText(int(kLongestLessonLine)) +
+                                              " characters is cut there: no message could show it whole");
         // The reader goes from one "_" to the next, wherever it stands.
         for (std::size_t i = 1; i < lines.size(); ++i)
             if (lines[i].find('_') != std::string::npos && markerOf(lines[i]) < 0)
@@ -71,13 +86,17 @@ void DataChecker::checkLessons() {
             for (const char* block : kBlocks) {
                 std::string text;
                 const std::size_t start = i;
-                while (i < lines.size() && !closesBlock(lines[i]) && markerOf(lines[i]) < 0) text += lines[i++];
+                // Joined as the reader joins them: an empty line is a paragraph break.
+                for (; i < lines.size() && !closesBlock(lines[i]) && markerOf(lines[i]) < 0; ++i)
+                    text += lines[i].empty() ? "\n\n" : lines[i];
                 if (i >= lines.size() || !closesBlock(lines[i])) {
                     problem(file, int(start + 1), "step " + toText(markers) + "'s " + block +
                                                       " must be closed by a line starting with \":\"");
                     break;
                 }
                 ++i;
+                if (std::string(block) == "explanation")
+                    if (const auto tooTall = explanationTooTall(markers, text)) problem(file, int(start + 1), *tooTall);
                 if (std::string(block) != "answer" || markers == steps) continue;
                 // The last step closes on any line, so its answer is never asked for.
                 if (text == "0" || text == "+")

@@ -18,7 +18,7 @@ const char* const kDisplayTooSmallMessage =
 
 namespace {
 
-constexpr int kWrapColumn = 78;
+constexpr std::size_t kWrapColumn = 78;
 constexpr int kOptionWidth = 24;
 const std::string kRule(80, '=');
 
@@ -32,6 +32,86 @@ std::string padTo(std::string text, std::size_t width) {
     return text;
 }
 
+// The word wrap of messages as one walk along the text, so a message of any
+// length wraps in time proportional to it. A line breaks once it holds 78
+// counted characters: at its last space, which becomes the line break, or,
+// for a word longer than the row, just before the character that overflows.
+// The walk also keeps the rows the wrapped text takes in the message area,
+// so the typewriter knows at once when what it types no longer fits.
+class MessageWrap {
+public:
+    explicit MessageWrap(std::size_t expectedSize) {
+        text_.reserve(expectedSize + expectedSize / kWrapColumn + 1);
+    }
+
+    void add(char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        text_ += c;
+        if (byte == '\n') {
+            endLine(cellsInLine_);
+            cellsInLine_ = counted_ = 0;
+            lastSpace_ = kNoSpace;
+            return;
+        }
+        if (takesCell(byte)) {
+            ++cellsInLine_;
+            ++cellsAfterSpace_;
+        }
+        if (isVisible(byte)) {
+            ++counted_;
+            ++countedAfterSpace_;
+        }
+        if (byte == ' ') {
+            lastSpace_ = text_.size() - 1;
+            countedAfterSpace_ = cellsAfterSpace_ = 0;
+        }
+        if (counted_ <= kWrapColumn) return;
+        if (lastSpace_ != kNoSpace) {
+            // What followed the space starts the next line.
+            text_[lastSpace_] = '\n';
+            endLine(cellsInLine_ - cellsAfterSpace_ - 1);
+            cellsInLine_ = cellsAfterSpace_;
+            counted_ = countedAfterSpace_;
+            lastSpace_ = kNoSpace;
+        } else {
+            text_.back() = '\n';
+            text_ += c;
+            endLine(cellsInLine_ - 1);
+            cellsInLine_ = counted_ = 1;
+        }
+    }
+
+    const std::string& text() const { return text_; }
+    std::string take() { return std::move(text_); }
+    // The rows of the wrapped text with the line break every message ends with.
+    std::size_t rows() const { return rowsBefore_ + cellsInLine_ / kRowWidth + 1; }
+
+private:
+    static constexpr std::size_t kNoSpace = std::string::npos;
+    static constexpr std::size_t kRowWidth = kConsoleWidth;
+
+    // A line of `cells` cells and its line break, counted as rowsOf counts them.
+    void endLine(std::size_t cells) { rowsBefore_ += cells / kRowWidth + 1; }
+
+    std::string text_;
+    std::size_t counted_ = 0;  // counted characters on the current line
+    std::size_t cellsInLine_ = 0;
+    std::size_t lastSpace_ = kNoSpace;  // the current line's last space
+    std::size_t countedAfterSpace_ = 0;
+    std::size_t cellsAfterSpace_ = 0;
+    std::size_t rowsBefore_ = 0;  // the rows of the lines already ended
+};
+
+// How much of `text`, from its start, shows as a message of its own.
+std::size_t longestShownPrefix(const std::string& text) {
+    MessageWrap wrap(0);
+    for (std::size_t length = 0; length < text.size(); ++length) {
+        wrap.add(text[length]);
+        if (wrap.rows() + 1 > std::size_t(kMessageRows)) return length;
+    }
+    return text.size();
+}
+
 }  // namespace
 
 Screen::Screen(Console& console, CommandInput& input) : console_(console), input_(input) {}
@@ -43,35 +123,22 @@ void Screen::clearFrame() {
 
 void Screen::clearMessages() { messages_.clear(); }
 
-std::string Screen::wrapMessage(std::string text) {
-    int count = 0;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == '\n') {
-            count = 0;
-            lineStart = i + 1;
-            continue;
-        }
-        if (isVisible(c)) ++count;
-        if (count <= kWrapColumn) continue;
-        std::size_t space = i;
-        while (space > lineStart && text[space] != ' ') --space;
-        if (text[space] == ' ') {
-            text[space] = '\n';
-            i = space;
-        } else {
-            // A word longer than the row: break it where it overflows.
-            text.insert(i, 1, '\n');
-        }
-        count = 0;
-        lineStart = i + 1;
-    }
-    return text;
+std::string Screen::wrapMessage(const std::string& text) {
+    MessageWrap wrap(text.size());
+    for (const char c : text) wrap.add(c);
+    return wrap.take();
 }
 
-void Screen::addMessage(const std::string& text) {
-    messages_.push_front(wrapMessage(text) + "\n");
+std::size_t Screen::messageRows(const std::string& text) {
+    MessageWrap wrap(0);
+    for (const char c : text) wrap.add(c);
+    return wrap.rows() + 1;
+}
+
+void Screen::addMessage(const std::string& text) { addWrappedMessage(wrapMessage(text)); }
+
+void Screen::addWrappedMessage(std::string wrapped) {
+    messages_.push_front(std::move(wrapped) + "\n");
     if (messages_.size() > kMaxMessages) messages_.pop_back();
 }
 
@@ -313,18 +380,27 @@ void Screen::narrate(const std::string& text, int charDelayMs, double waitFactor
         while (!input_.keyPressed(false) && double(console_.nowMs() - start) <= limitMs)
             console_.sleepMs(10);
     };
-    for (std::size_t shown = 1; shown <= text.size(); ++shown) {
+    // A text too long for the message area could never be seen whole: it is
+    // told as far as it fits, and the typing ends there (in white again, as
+    // a coloured text would have ended).
+    const std::size_t fits = longestShownPrefix(text);
+    const std::string told = fits < text.size() ? text.substr(0, fits) + colorWhite : text;
+    // The typed part is wrapped as it grows, a character at a time, rather
+    // than wrapped anew for every character.
+    MessageWrap typed(told.size());
+    for (std::size_t shown = 1; shown <= told.size(); ++shown) {
+        typed.add(told[shown - 1]);
         clearMessages();
-        addMessage(text.substr(0, shown) + colorWhite);
+        addWrappedMessage(typed.text() + colorWhite);
         render();
         console_.sleepMs(charDelayMs);
         if (input_.keyPressed(true)) {
             clearMessages();
-            addMessage(text);
+            addMessage(told);
             render();
             console_.sleepMs(100);
             console_.flushInput();
-            waitForKeyOr(double(text.size() - shown) * waitFactor);
+            waitForKeyOr(double(told.size() - shown) * waitFactor);
             console_.sleepMs(200);
             console_.flushInput();
             return;
@@ -332,7 +408,7 @@ void Screen::narrate(const std::string& text, int charDelayMs, double waitFactor
     }
     console_.sleepMs(100);
     console_.flushInput();
-    waitForKeyOr(4.0 * double(text.size()) * waitFactor);
+    waitForKeyOr(4.0 * double(told.size()) * waitFactor);
     // A space or Enter that ended the wait only meant "go on"; kept, it would
     // start the next command (" 0" matches nothing). Any other key is the
     // start of that command and stays.

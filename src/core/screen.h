@@ -71,13 +71,17 @@ public:
     const std::deque<std::string>& menuOptions() const { return menuOptions_; }
 
     // Helpers the composition rests on, open for the screens and tests.
-    static std::string wrapMessage(std::string text);
+    static std::string wrapMessage(const std::string& text);
+    // The rows of the message area `text` takes as a message, its blank row
+    // included: more than kMessageRows and it is never shown.
+    static std::size_t messageRows(const std::string& text);
     static int rowsOf(const std::string& text);
     static void textToCells(const std::string& frameText, Cells& out);
     std::string composeFrameText();
 
 private:
     void setupConsole();
+    void addWrappedMessage(std::string wrapped);
     void composeInto(Cells& out);
 
     Console& console_;

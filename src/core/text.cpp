@@ -77,6 +77,24 @@ char upperLetter(char c) {
 
 }  // namespace
 
+bool readBoundedLine(std::istream& in, std::string& line, std::size_t longest) {
+    line.clear();
+    std::streambuf* const buffer = in.rdbuf();
+    if (!in || buffer == nullptr) return false;
+    bool anything = false;
+    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        anything = true;
+        if (c == '\n') break;
+        if (line.size() < longest) line += static_cast<char>(c);
+    }
+    if (!anything) {
+        in.setstate(std::ios::eofbit | std::ios::failbit);
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
 std::string lowercase(std::string text) {
     for (char& c : text) c = lowerLetter(c);
     return text;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <istream>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,12 @@ std::string lowercase(std::string text);
 // reading of its file.
 constexpr std::size_t kLongestDataLine = 999;
 inline bool endsReading(const std::string& line) { return line.size() > kLongestDataLine; }
+
+// The next line of `in` (its line break and a carriage return before it
+// dropped), kept to its first `longest` bytes: the rest of a longer line is
+// passed over unread, so a file with a line of any length costs no more
+// than its longest kept line. False when the input has no more lines.
+bool readBoundedLine(std::istream& in, std::string& line, std::size_t longest);
 
 // Names the way the game writes them: the first letter and every letter
 // after a blank or a hyphen in upper case, except where the text there

@@ -46,10 +46,7 @@ Tutorial::Tutorial(State* parent, int lesson)
     : State(parent), lesson_(lesson), openerMessages_(game().screen.messages()) {
     std::ifstream file = openDataFile(lessonFile(lesson), std::ios::in | std::ios::binary);
     std::string line;
-    while (file && std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines_.push_back(line);
-    }
+    while (readBoundedLine(file, line, kLongestLessonLine)) lines_.push_back(line);
     // A file that cannot be read has no steps: any line closes it.
     // A step count no lesson could have (huge, negative, not a number) is
     // held to what the file's own lines could hold.

@@ -15,6 +15,11 @@ namespace orv {
 // The lessons are numbered as the player's hints (HintIntro to HintBattle).
 constexpr int kLessonCount = HintBattle + 1;
 const char* lessonName(int lesson);
+// The longest lesson line the reader keeps; the rest of a longer one is
+// passed over. A message shows at most 1 519 cells (19 rows of 80, the last
+// leaving room for its line break), so even a text coloured letter by
+// letter fits in a line of this length.
+constexpr std::size_t kLongestLessonLine = 4095;
 // "tutorial\" + name + ".txt"; empty for a number that is no lesson.
 std::string lessonFile(int lesson);
 

@@ -457,3 +457,30 @@ TEST(BrokenContent, NamesThatLeadOutsideTheGameFolderAreNamed) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// A lesson text no message could show whole: a line longer than the reader
+// keeps, and an explanation of shorter lines taller than the message area.
+TEST(BrokenContent, LessonTextsNoMessageCouldShowAreNamed) {
+    ContentCopy content;
+    const std::string shop = "tutorial/shop.txt";
+    const int first = content.lineStarting(shop, "Your first shop!");
+    const int second = content.lineStarting(shop, "The shop wants to know");
+    ASSERT_TRUE(first && second && second > first);
+    std::string paragraph;
+    while (paragraph.size() < 1000) paragraph += "A shelf of things. ";
+    content.replaceLine(shop, second, paragraph + "\n" + paragraph);
+    std::string huge;
+    while (huge.size() < 10'000'000) huge += "Buy it now. ";
+    content.replaceLine(shop, first, huge);
+    const auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, shop, first, "a line over 4095 characters is cut there")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, shop, first, "step 1's explanation takes"));
+    EXPECT_TRUE(mentions(problems, shop, second, "step 2's explanation takes 28 of the 20 rows"));
+    EXPECT_EQ(problems.size(), 3u) << describe(problems);
+}
+
+}  // namespace
+}  // namespace orv

@@ -264,5 +264,31 @@ TEST(Screen, NarrationTypesOutWithoutRealTimeAndAKeyShowsAllAtOnce) {
     EXPECT_EQ(typed, "0");
 }
 
+// A text taller than the message area could never be seen whole: the
+// typewriter tells it as far as it fits and stops there, key or no key, and
+// a message of megabytes wraps in one walk.
+TEST(Screen, NarrationStopsWhereTheMessageAreaIsFull) {
+    TestWorld w;
+    Screen& screen = w.game.screen;
+    std::string text;
+    while (text.size() < 3000) text += "Once upon a time ";
+    const std::size_t before = w.console.framesWritten();
+    screen.narrate(text, 30, 1.0);
+    EXPECT_LT(w.console.framesWritten() - before, 1600u);  // some 1 500 characters fit
+    EXPECT_EQ(w.console.rowText(25).rfind("Once upon a time", 0), 0u) << w.console.frameText();
+    EXPECT_EQ(w.console.rowText(44), "");
+
+    w.console.addLine("attack");
+    w.console.addKey(KeySpace, true, 300);
+    std::string typed;
+    ASSERT_TRUE(w.game.input.readLine(typed));
+    screen.narrate(text, 30, 1.0);
+    EXPECT_EQ(w.console.rowText(25).rfind("Once upon a time", 0), 0u) << w.console.frameText();
+
+    const std::string wrapped = Screen::wrapMessage(std::string(10'000'000, 'x'));
+    EXPECT_EQ(std::count(wrapped.begin(), wrapped.end(), '\n'), 10'000'000 / 78);
+    EXPECT_EQ(wrapped.find('\n'), 78u);
+}
+
 }  // namespace
 }  // namespace orv

@@ -183,6 +183,24 @@ TEST(Tutorial, AStepTheFileDoesNotHoldIsAnErrorNotAnEndlessSearch) {
     EXPECT_NE(screen.find("Error Reading File!"), std::string::npos);
 }
 
+// A lesson line of ten megabytes (a mod gone wrong) is cut by the reader:
+// the step shows, its explanation is told as far as the message area holds
+// it, and the lesson goes on.
+TEST(Tutorial, ATenMegabyteLineIsToldAsFarAsItFitsAndTheLessonGoesOn) {
+    std::string huge;
+    huge.reserve(10'000'000);
+    while (huge.size() < 10'000'000) huge += "Listen well. ";
+    Lessons t("2\n_1\none.txt\n<1> First\n:\nlook\n:\n" + huge + "\n:\n_2\ntwo.txt\n:\n:\nThe end.\n:\n");
+    t.open();
+    std::string screen = t.type("look");
+    EXPECT_NE(screen.find("PICTURE ONE"), std::string::npos);
+    EXPECT_EQ(t.world.console.rowText(25).rfind("Listen well.", 0), 0u) << screen;
+    ASSERT_EQ(t.lesson()->step(), 2);
+    screen = t.frame();
+    EXPECT_NE(screen.find("PICTURE TWO"), std::string::npos);
+    EXPECT_NE(screen.find("The end."), std::string::npos);
+}
+
 // A lesson of the game's own followed through with the answers it asks for:
 // the picture of each step (as plain text) and the answer that left it.
 struct Step {
