@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 namespace orv::terminal_guard {
 namespace {
@@ -206,6 +207,10 @@ void install(int ttyFd) {
 
 void arm() {
     guard.restoreLength = 0;
+    // A signal can land in the middle of a frame sent as one synchronized
+    // update: end the update first, or the terminal keeps waiting for it.
+    // Terminals that never heard of the mode ignore the request.
+    for (const char c : std::string_view("\x1b[?2026l")) guard.restore[guard.restoreLength++] = c;
     for (const char* cap : {"sgr0", "cnorm", "rmkx", "rmcup"})
         appendCapability(cap, guard.restore, sizeof guard.restore, guard.restoreLength);
     guard.resumeLength = 0;
