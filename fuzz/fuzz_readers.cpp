@@ -223,6 +223,9 @@ void fuzzSaveSlot(orv::Game& game, orv::ItemFileSource& diskItems, const std::st
 
 // A mission file: its waves read one after another as a mission does, its
 // boss with them, and a few seconds of the mission flown with every weapon.
+// Every sixth frame the field is swept clear, so the next wave is read
+// without flying it down: what is under test is the file, and sixty frames
+// reach ten waves and the boss.
 void fuzzMission(orv::Game& game, const std::string& text) {
     writeFile("quorix/level_1.txt", text);
     static orv::MissionState state;
@@ -230,12 +233,16 @@ void fuzzMission(orv::Game& game, const std::string& text) {
     mission.begin(1, "Fuzz");
     orv::HeldKeys keys;
     keys.fire = true;
-    for (int frame = 0; frame < 300 && !state.won && !state.lost; ++frame) {
-        state.primaryWeapon = frame / 60 % 5;
-        state.secondaryWeapon = 5 + frame / 30 % 6;
-        keys.bomb = frame % 50 == 0;
+    for (int frame = 0; frame < 60 && !state.won && !state.lost; ++frame) {
+        state.primaryWeapon = frame / 12 % 5;
+        state.secondaryWeapon = 5 + frame / 6 % 6;
+        keys.bomb = frame % 25 == 0;
         mission.fireWeapons(keys);
         mission.moveAndDraw(keys, orv::FrameMode::Play);
+        if (frame % 6 == 5) {
+            for (auto& enemy : state.enemies) enemy = orv::Enemy{};
+            state.liveEnemies = 0;
+        }
         // No waits: the next wave comes as soon as the field is clear.
         state.level.waveWait = 0;
         mission.afterFrame(false);
@@ -258,16 +265,19 @@ void fuzzLesson(orv::Game& game, const std::string& text) {
     opener.setSubState(new orv::Tutorial(&opener, orv::HintShop));
     std::istringstream lines(text);
     std::string line;
-    // Drawing tells the step's explanation one character a frame: a few
-    // draws cover the readers without making every input slow.
+    // Quiet: the explanation goes into the messages whole, not a frame a
+    // letter (the typewriter is the messages area's to fuzz); one frame
+    // is still composed at the end.
+    game.screen.setQuiet(true);
     for (int i = 0; i < 64 && opener.subState() && std::getline(lines, line); ++i) {
         if (i % 16 == 0) {
             game.screen.clearFrame();
             opener.drawCurrent();
-            game.screen.render();
         }
         if (opener.subState()) opener.updateCurrent(orv::lowercase(line));
     }
+    game.screen.setQuiet(false);
+    game.screen.render();
     orv::destroyChain(opener.subState());
     game.player.tutorialHints = 0;
     orv::Sidetalk talk(nullptr, "Fuzzland");

@@ -293,6 +293,10 @@ void Screen::addMessageOnce(const std::string& text) {
 }
 
 void Screen::render() {
+    if (quiet_) {
+        transitionPending_ = false;
+        return;
+    }
     Cells frame;
     composeInto(frame);
     console_.writeFrame(frame);
@@ -320,9 +324,12 @@ void Screen::setCell(unsigned char character, int x, int y, int foreground, int 
 void Screen::clearCells() { cells_.fill(Cell{}); }
 void Screen::saveConsole() { savedCells_ = console_.readBack(); }
 void Screen::restoreCells() { cells_ = savedCells_; }
-void Screen::writeCells() { console_.writeFrame(cells_); }
+void Screen::writeCells() {
+    if (!quiet_) console_.writeFrame(cells_);
+}
 
 void Screen::splitTransition(const Cells& oldCells, const Cells& newCells) {
+    if (quiet_) return;
     constexpr int centre = 40;
     Cells frame = oldCells;
     auto at = [](int x, int y) { return y * kConsoleWidth + x; };
@@ -341,6 +348,7 @@ void Screen::splitTransition(const Cells& oldCells, const Cells& newCells) {
 }
 
 void Screen::curtainSweep(int attribute, bool falling, int delayMs) {
+    if (quiet_) return;
     auto drawDownTo = [&](int lastRow) {
         cells_ = savedCells_;
         for (int y = 0; y <= lastRow && y < kConsoleHeight; ++y)
@@ -373,6 +381,12 @@ void Screen::curtainTransition(int foreground, int background) {
 }
 
 void Screen::narrate(const std::string& text, int charDelayMs, double waitFactor) {
+    if (quiet_) {
+        const std::size_t fits = longestShownPrefix(text);
+        clearMessages();
+        addMessage(fits < text.size() ? text.substr(0, fits) + colorWhite : text);
+        return;
+    }
     console_.sleepMs(150);
     console_.flushInput();
     auto waitForKeyOr = [&](double limitMs) {

@@ -66,6 +66,15 @@ public:
     void curtainSweep(int attribute, bool falling, int delayMs = 7);
     void narrate(const std::string& text, int charDelayMs, double waitFactor);
 
+    // Quiet play, for the balance simulation and the fuzz runs that play
+    // thousands of fights and lessons nobody watches: frames are composed
+    // only when asked for (snapshot), nothing is written to the console,
+    // narration puts its whole text in the messages at once, and curtains
+    // and splits take no time. The messages, art and options are kept as
+    // they would be, so what a screen says can still be read.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    bool quiet() const { return quiet_; }
+
     const std::deque<std::string>& messages() const { return messages_; }
     const std::deque<std::string>& artLines() const { return artLines_; }
     const std::deque<std::string>& menuOptions() const { return menuOptions_; }
@@ -87,6 +96,7 @@ private:
     Console& console_;
     CommandInput& input_;
     bool transitionPending_ = false;
+    bool quiet_ = false;
     std::deque<std::string> messages_;
     std::deque<std::string> artLines_;
     std::deque<std::string> menuOptions_;
