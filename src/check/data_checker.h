@@ -58,6 +58,10 @@ public:
     // when it runs long.
     static std::string printable(const std::string& text);
 
+    // A whole picture drawn with the art reader: it must be there, and
+    // every line must reach the screen and fit on it.
+    void checkPicture(const std::string& file, const std::string& what);
+
 private:
     using Step = void (DataChecker::*)();
     static const Step kParts[];
@@ -74,10 +78,6 @@ private:
     void checkLessons();
     void checkSidekick();
     void checkPaths();
-
-    // A whole picture drawn with the art reader: it must be there, and
-    // every line must reach the screen and fit on it.
-    void checkPicture(const std::string& file, const std::string& what);
 
     std::filesystem::path root_;
     std::vector<DataProblem> problems_;
