@@ -208,11 +208,10 @@ void Battle::monsterTurn() {
     Game& g = game();
     if (monster_->stats[HP] <= 0 || !battleOn_) return;
     const int scriptChance = monster_->isBoss ? 70 : 50;
+    // A sidekick at 0 HP no longer acts; it is marked down only once its
+    // fall has been told, so the blow that felled it is never silent.
     auto settleFalls = [&] {
-        if (g.sidekick.effective[HP] <= 0) {
-            g.sidekick.effective[HP] = 0;
-            sidekickDown_ = true;
-        }
+        if (g.sidekick.effective[HP] <= 0) g.sidekick.effective[HP] = 0;
         if (g.player.effective[HP] <= 0) {
             g.player.effective[HP] = 0;
             battleDecided_ = true;
@@ -222,6 +221,7 @@ void Battle::monsterTurn() {
     if (rollDice() % 100 <= scriptChance) {
         runMonsterAI();
         settleFalls();
+        if (g.sidekick.effective[HP] <= 0 && !sidekickDown_ && playerAlive_) announceOutcome();
         return;
     }
     const int h = rollDice() % 100 + 1;

@@ -21,6 +21,7 @@ public:
     Map& map() { return map_; }
     int playerX() const { return x_; }
     int playerY() const { return y_; }
+    const std::string& planet() const { return planet_; }
 
     void describeRoom(int x, int y);
     void lookAt(int x, int y, const std::string& direction);

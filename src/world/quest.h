@@ -18,6 +18,8 @@ public:
 
     bool introMode() const { return introMode_; }
     bool eventDone() const { return eventDone_; }
+    bool questionShown() const { return questionShown_; }
+    bool cutscene() const { return isCutscene(); }
     int questNumber() const { return quest_; }
     int stateNumber() const { return state_; }
 

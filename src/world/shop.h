@@ -32,6 +32,8 @@ public:
     void sell(int number);
 
     const std::string& townName() const { return townName_; }
+    const std::string& shopName() const { return shopName_; }
+    bool questWaiting() const { return questActive_ && !questDone_; }
 
 private:
     bool hasGoods() const { return kind_ >= ArmorShop && kind_ <= InnShop; }

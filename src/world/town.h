@@ -20,6 +20,7 @@ public:
     bool canGoDown() const { return canGoDown_; }
     bool shipAvailable() const { return shipAvailable_; }
     bool known() const { return questRow_ >= 0; }
+    const std::string& planet() const { return townName_; }
 
 private:
     struct LogEntry {

@@ -121,5 +121,25 @@ TEST(FightScenario, ALostFightEndsOnTheTitleScreen) {
     EXPECT_NE(d.world.console.frameText().find("Welcome to ORVANTIS!"), std::string::npos);
 }
 
+
+// A sidekick felled by the monster's blow is told so, whether a plain blow
+// or a battle script felled it, and then sits the fight out.
+TEST(FightScenario, ASidekickKnockedOutIsToldSo) {
+    for (const char* type : {"None", "Shred"}) {
+        Driver d;
+        makeParty(d.g);
+        d.g.sidekick.effective[HP] = 1;
+        for (Stat defence : {LowDefence, MidDefence, HighDefence}) d.g.sidekick.effective[defence] = 1;
+        seedDice(5);
+        d.step("fight");
+        ASSERT_NE(d.battle(), nullptr);
+        d.battle()->monster()->monsterType = type;
+        d.battle()->monster()->stats[HP] = d.battle()->monster()->stats[MaxHP] = 5000;  // lasts while we watch
+        for (int round = 0; round < 40 && d.g.sidekick.effective[HP] > 0; ++round) d.step("1");
+        ASSERT_EQ(d.g.sidekick.effective[HP], 0) << type;
+        EXPECT_NE(d.log().find("Bob has been knocked out!"), std::string::npos) << type;
+    }
+}
+
 }  // namespace
 }  // namespace orv

@@ -1,0 +1,414 @@
+// A player who follows the story on the game's own content: it reads each
+// destination's quest file as a player reads the town's log, goes where the
+// current state of every quest happens, plays its scene, wins the fights on
+// the way (attacks, drinks a potion when low, walks back to town to rest),
+// lets the test pilot fly the missions, and flies on once every quest of
+// the destination rests. Everything it does is a typed line; what it saw
+// go wrong is kept in `trouble`.
+#pragma once
+
+#include <deque>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "combat/battle.h"
+#include "data/level_up.h"
+#include "items/inventory.h"
+#include "items/item.h"
+#include "minigame/editor.h"
+#include "screens/creator.h"
+#include "support/game_driver.h"
+#include "support/test_pilot.h"
+#include "world/dungeon.h"
+#include "world/quest.h"
+#include "world/quest_log.h"
+#include "world/shop.h"
+#include "world/spaceship.h"
+#include "world/town.h"
+
+namespace orv::test {
+
+// Where each state of a destination's quests happens, from its quest file:
+// per quest number, per state number, the place ("" for a resting state).
+using StoryPlaces = std::map<int, std::map<int, std::string>>;
+
+inline StoryPlaces readStoryPlaces(const std::string& planet) {
+    StoryPlaces places;
+    std::ifstream in("quests/" + planet + ".txt", std::ios::binary);
+    std::string line;
+    int quest = 0, state = 0;
+    auto value = [&] { return line.substr(line.find(':') + 1); };
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("BEGIN_QUEST:", 0) == 0) quest = std::atoi(value().c_str());
+        else if (line.rfind("BEGIN_STATE:", 0) == 0 && quest > 0) places[quest][state = std::atoi(value().c_str())];
+        else if (line.rfind("LOCATION_NAME:", 0) == 0 && quest > 0 && state > 0) places[quest][state] = value();
+        else if (line.rfind("END_STATE", 0) == 0) state = 0;
+    }
+    return places;
+}
+
+// The orbited planets of the planet list, in campaign order.
+inline std::vector<std::string> campaignPlanets() {
+    std::vector<std::string> planets;
+    std::ifstream in("planets/Planet List.txt", std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (const std::size_t comma = line.find(','); comma != std::string::npos)
+            planets.push_back(line.substr(comma + 1));
+    }
+    return planets;
+}
+
+class CampaignBot : public GameDriver {
+public:
+    std::vector<std::string> trouble;  // what went wrong, each with where
+    int fights = 0, retreats = 0, potions = 0, missionsWon = 0, missionsLost = 0;
+    std::vector<std::string> bossesBeaten;
+    std::set<std::string> scenesPlayed;  // "planet quest.state"
+
+    explicit CampaignBot(std::string heroClass = "f", std::string sidekickClass = "f")
+        : heroClass_(std::move(heroClass)), sidekickClass_(std::move(sidekickClass)) {
+        // Nobody watches: narration and frames cost nothing, except while a
+        // mission flies (the pilot reads the screen).
+        world.console.printFramesTo(nullptr, HeadlessConsole::FrameOutput::None);
+        g.screen.setQuiet(true);
+        planets_ = campaignPlanets();
+    }
+
+    // A new game, typed as a player would, standing in Rustwater.
+    void startNewGame() {
+        for (const std::string& line : {std::string("1"), std::string("tess"), heroClass_, std::string("c"),
+                                        std::string("bob"), sidekickClass_, std::string("c"), std::string(""),
+                                        std::string("1")})
+            type(line);
+        if (at<Quest>()) type("");
+    }
+
+    // A party as the story would have made it by destination `k`: every
+    // destination before it finished, the party at `level` with the choices
+    // this bot makes, each slot filled with an item of that level, a few
+    // potions; standing in the town of the destination before (the ship is
+    // then the way in, arrival scene and all).
+    void prepareFor(int k, int level) {
+        startNewGame();
+        for (int p = 0; p < k; ++p) {
+            for (const auto& [quest, states] : readStoryPlaces(planets_[p]))
+                for (const auto& [state, place] : states)
+                    if (state < states.rbegin()->first) g.player.questProgress[p][quest][state] = 2;
+        }
+        for (int p = 0; p <= k && p < int(g.player.planets.size()); ++p) g.player.planets[p].unlocked = true;
+        while (g.player.stats[Level] < level) spendLevel();
+        g.player.stats[Experience] = float(level) * 10000;
+        g.player.learnSpells(level);
+        g.sidekick.learnSpells(level);
+        const int weapon = heroClass_ == "m" ? TypeStaff : heroClass_ == "r" ? TypeGun : TypeSword;
+        for (int type : {int(TypeBoots), int(TypeShield), int(TypeHeadgear), weapon})
+            g.player.useOrEquip(Item::random(level, type));
+        for (int i = 0; i < 4; ++i) g.player.inventory.add(Item::random(level, TypeHp));
+        g.player.copyBaseToEffective();
+        if (k > 0) {
+            Town* town = at<Town>();
+            town->setSubState(new Town(town, planets_[k - 1]));
+            town->closeState();
+        }
+    }
+
+    // Plays destination `k` until every quest there rests and the next
+    // destination has been reached (or `steps` lines are spent). Returns the
+    // party's level on arrival at the destination.
+    std::optional<int> playDestination(int k, int steps = 20000) {
+        goal_ = k;
+        arrivalLevel_.reset();
+        for (int step = 0; step < steps; ++step) {
+            if (arrivedAt(k + 1)) return arrivalLevel_;
+            const std::string line = nextLine();
+            if (!trouble.empty()) return arrivalLevel_;
+            if (line == lastLine_ && current() == lastScreen_) {
+                if (++sameInARow_ > 60) {
+                    problem("stuck typing \"" + line + "\"");
+                    return arrivalLevel_;
+                }
+            } else {
+                sameInARow_ = 0;
+            }
+            lastLine_ = line;
+            lastScreen_ = current();
+            history_.push_back(std::string(typeid(*current()).name()) + " <- \"" + line + "\"" +
+                               (g.screen.messages().empty() ? "" : "   | " + g.screen.messages().back().substr(0, 90)));
+            if (history_.size() > 24) history_.pop_front();
+            type(line);
+            noteWhatShows();
+        }
+        problem("destination " + planets_[k] + " not finished in " + std::to_string(steps) + " lines");
+        return arrivalLevel_;
+    }
+
+    // Whether the ship has brought the party to destination `k`'s town.
+    bool arrivedAt(int k) {
+        if (k >= int(planets_.size())) return allResting(k - 1);
+        const Town* town = at<Town>();
+        return town && town->planet() == planets_[k] && allResting(k - 1);
+    }
+
+    bool allResting(int k) {
+        for (const auto& [quest, states] : readStoryPlaces(planets_[k]))
+            if (currentState(g.player, k, quest) < states.rbegin()->first) return false;
+        return true;
+    }
+
+    const std::vector<std::string>& planets() const { return planets_; }
+    int level() const { return int(g.player.stats[Level]); }
+
+private:
+    void problem(const std::string& what) {
+        std::string where = current() ? typeid(*current()).name() : "nothing";
+        std::string recent;
+        for (const std::string& step : history_) recent += "\n    " + step;
+        trouble.push_back(what + " (on " + where + ", level " + std::to_string(level()) + "); the last lines:" +
+                          recent);
+    }
+
+    void noteWhatShows() {
+        for (const std::string& line : g.screen.artLines())
+            if (line.find("This is not a valid quest.") != std::string::npos) problem("an invalid scene");
+        if (at<Splash>()) problem("back on the title screen: the party fell");
+        if (const Town* town = at<Town>(); town && goal_ < int(planets_.size()) && town->planet() == planets_[goal_] &&
+                                           !arrivalLevel_)
+            arrivalLevel_ = level();
+    }
+
+    // The levels this bot takes: a fighter hits harder and grows tougher,
+    // a mage grows wiser, a rogue quicker, an outlaw better all round.
+    std::string levelChoice() {
+        static const std::map<std::string, std::vector<std::string>> kChoices = {
+            {"f", {"d", "t"}}, {"m", {"w", "w", "t"}}, {"r", {"q", "d"}}, {"o", {"b"}}};
+        const auto& choices = kChoices.at(heroClass_);
+        return choices[choicesMade_++ % choices.size()];
+    }
+    void spendLevel() {
+        const std::string choice = levelChoice();
+        static const std::map<std::string, LevelChoice> kByWord = {{"d", LevelChoice::Deadlier},
+                                                                   {"q", LevelChoice::Quicker},
+                                                                   {"w", LevelChoice::Wiser},
+                                                                   {"t", LevelChoice::Tougher},
+                                                                   {"b", LevelChoice::Better}};
+        g.player.applyLevel(playerLevelIncrements(kByWord.at(choice)));
+        g.sidekick.applyLevel(sidekickLevelIncrements(g.sidekick.className));
+    }
+
+    // The next place the story wants the party at, on the goal destination:
+    // the first quest whose current state has a place that can be reached.
+    std::optional<std::string> nextPlace(bool dungeonOpen) {
+        const StoryPlaces story = readStoryPlaces(planets_[goal_]);
+        std::optional<std::string> inDungeon;
+        for (const auto& [quest, states] : story) {
+            const int state = currentState(g.player, goal_, quest);
+            const auto found = states.find(state);
+            if (found == states.end() || found->second.empty() || found->second == "spaceship") continue;
+            if (!isTownPlace(found->second)) {
+                if (!inDungeon && dungeonOpen) inDungeon = found->second;
+                continue;
+            }
+            return found->second;
+        }
+        return inDungeon;
+    }
+
+    bool isTownPlace(const std::string& place) {
+        static const std::set<std::string> kShops = {"Armor", "Weapon", "Inn", "common area", "town"};
+        return kShops.count(place) || place == uniquePlace_;
+    }
+
+    std::string nextLine() {
+        State* screen = current();
+        if (auto* quest = dynamic_cast<Quest*>(screen)) return sceneLine(*quest);
+        if (auto* battle = dynamic_cast<Battle*>(screen)) return battleLine(*battle);
+        if (auto* creator = dynamic_cast<Creator*>(screen)) return creator->levelsLeft() > 0 ? levelChoice() : "0";
+        if (auto* mission = dynamic_cast<Editor*>(screen)) return missionLine(*mission);
+        if (dynamic_cast<Inventory*>(screen)) {
+            if (pendingUse_.empty()) return "0";
+            return std::exchange(pendingUse_, "");
+        }
+        if (auto* town = dynamic_cast<Town*>(screen)) return townLine(*town);
+        if (auto* shop = dynamic_cast<Shop*>(screen)) return shopLine(*shop);
+        if (auto* dungeon = dynamic_cast<Dungeon*>(screen)) return dungeonLine(*dungeon);
+        if (dynamic_cast<Spaceship*>(screen)) return std::to_string(goalShipNumber());
+        problem("a screen the bot does not know");
+        return "0";
+    }
+
+    int goalShipNumber() {
+        // Back home first if the goal's quests are done: the next one waits.
+        const int k = allResting(goal_) ? goal_ + 1 : goal_;
+        return std::min(k, int(planets_.size()) - 1) + 1;
+    }
+
+    std::string sceneLine(Quest& quest) {
+        if (quest.introMode() || quest.cutscene()) return "";
+        if (quest.questionShown()) return "1";  // straight to town after a boss: rest there
+        if (!quest.eventDone()) {
+            scenesPlayed.insert(planets_[goal_] + " " + std::to_string(quest.questNumber()) + "." +
+                                std::to_string(quest.stateNumber()));
+            return "+";
+        }
+        return "0";
+    }
+
+    std::string missionLine(Editor& mission) {
+        if (mission.won() || mission.lost()) {
+            if (!missionCounted_) {
+                (mission.won() ? missionsWon : missionsLost)++;
+                missionCounted_ = true;
+            }
+            g.screen.setQuiet(true);
+            return "0";
+        }
+        missionCounted_ = false;
+        g.screen.setQuiet(false);
+        world.console.setPilot(TestPilot{});
+        return "1";
+    }
+
+    std::string battleLine(Battle& battle) {
+        if (!battle.battleOn()) {
+            if (battle.playerAlive()) {
+                ++fights;
+                if (battle.monster() && battle.monster()->isBoss) bossesBeaten.push_back(battle.monster()->name);
+            }
+            return "";
+        }
+        const Protagonist& hero = g.player;
+        if (hero.effective[HP] < hero.effective[MaxHP] * 0.35f) {
+            // In a fight the bag shows its potions only, numbered from 1.
+            int shown = 0;
+            for (std::size_t i = 0; i < g.player.inventory.size(); ++i) {
+                const Item* item = g.player.inventory.at(long(i));
+                if (!item || !item->isConsumable()) continue;
+                ++shown;
+                if (item->type == TypeHp || item->type == TypeHybrid) {
+                    ++potions;
+                    pendingUse_ = "1 " + std::to_string(shown);
+                    return ".";
+                }
+            }
+        }
+        return "1";
+    }
+
+    std::string townLine(Town& town) {
+        uniquePlace_ = uniqueNameOf(town);
+        if (town.planet() != planets_[goal_] || allResting(goal_)) {
+            if (town.shipAvailable()) return "4";
+            problem("the ship is not available in " + town.planet());
+            return "4";
+        }
+        const std::optional<std::string> place = nextPlace(town.canGoDown());
+        if (!place) {
+            problem("nothing to do in " + town.planet() + " and the story is not over");
+            return "7";
+        }
+        if (*place == "Armor") return "1";
+        if (*place == "Weapon") return "2";
+        if (*place == "Inn") return "3";
+        if (*place == "common area") return "6";
+        if (*place == "town") return "7";  // an instant scene plays as the town is drawn
+        if (*place == uniquePlace_) return "+";
+        return "5";  // down into the dungeon
+    }
+
+    // The unique place's name, from the town's file, for the planet.
+    static std::string uniqueNameOf(const Town& town) {
+        std::ifstream in("towns/towns.txt", std::ios::binary);
+        std::string line;
+        bool inTown = false;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.rfind("TOWN:", 0) == 0) inTown = line.substr(5) == town.planet();
+            if (inTown && line.rfind("UNIQUE_N:", 0) == 0) return line.substr(9);
+        }
+        return "";
+    }
+
+    std::string shopLine(Shop& shop) {
+        if (shop.questWaiting() && &shop != triedShop_) {
+            triedShop_ = &shop;
+            return "+";
+        }
+        triedShop_ = nullptr;
+        return "0";
+    }
+
+    std::string dungeonLine(Dungeon& dungeon) {
+        const Map& map = dungeon.map();
+        const int x = dungeon.playerX(), y = dungeon.playerY();
+        const bool weak = g.player.effective[HP] < g.player.effective[MaxHP] * 0.45f;
+        std::optional<std::string> place = weak ? std::nullopt : nextPlace(true);
+        if (place && isTownPlace(*place)) place.reset();
+        if (place) {
+            const Room* here = map.roomAt(x, y);
+            if (here && here->name == *place && !here->menuTrigger().empty()) return "+";
+        }
+        // Walk one room nearer the goal room, or the entrance to fly home.
+        const auto [tx, ty] = place ? findRoom(map, *place) : std::pair{0, 0};
+        if (tx < 0) {
+            problem("no room \"" + *place + "\" in the dungeon of " + dungeon.planet());
+            return "4";
+        }
+        if (x == tx && y == ty) {
+            if (!place && weak) ++retreats;
+            return "4";  // at the entrance: fly back to town
+        }
+        return stepToward(map, x, y, tx, ty);
+    }
+
+    static std::pair<int, int> findRoom(const Map& map, const std::string& name) {
+        for (int x = 0; x < map.width(); ++x)
+            for (int y = 0; y < map.height(); ++y)
+                if (const Room* room = map.roomAt(x, y); room && room->name == name) return {x, y};
+        return {-1, -1};
+    }
+
+    // The first move of a shortest walk through the rooms.
+    static std::string stepToward(const Map& map, int x, int y, int tx, int ty) {
+        static const std::pair<int, int> kSteps[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+        static const char* const kWords[] = {"1", "3", "5", "2"};
+        std::map<std::pair<int, int>, int> firstMove;
+        std::deque<std::pair<int, int>> queue{{x, y}};
+        firstMove[{x, y}] = -1;
+        while (!queue.empty()) {
+            const auto [cx, cy] = queue.front();
+            queue.pop_front();
+            if (cx == tx && cy == ty) return kWords[firstMove[{cx, cy}]];
+            for (int m = 0; m < 4; ++m) {
+                const std::pair<int, int> next{cx + kSteps[m].first, cy + kSteps[m].second};
+                if (firstMove.count(next) || !map.roomAt(next.first, next.second)) continue;
+                firstMove[next] = firstMove[{cx, cy}] < 0 ? m : firstMove[{cx, cy}];
+                queue.push_back(next);
+            }
+        }
+        return "4";
+    }
+
+    std::string heroClass_, sidekickClass_;
+    std::vector<std::string> planets_;
+    int goal_ = 0;
+    int choicesMade_ = 0;
+    std::optional<int> arrivalLevel_;
+    std::string uniquePlace_;
+    std::string pendingUse_;
+    std::string lastLine_;
+    State* lastScreen_ = nullptr;
+    int sameInARow_ = 0;
+    std::deque<std::string> history_;
+    bool missionCounted_ = false;
+    const Shop* triedShop_ = nullptr;
+};
+
+}  // namespace orv::test
