@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <unordered_map>
 
 extern "C" {
 #include <lauxlib.h>
@@ -365,6 +367,32 @@ end
 
 std::string cutTo(const char* text, std::size_t length, std::size_t limit);
 
+int appendChunk(lua_State*, const void* bytes, std::size_t size, void* out) {
+    static_cast<std::string*>(out)->append(static_cast<const char*>(bytes), size);
+    return 0;
+}
+
+// Compiling a battle script costs far more than running it, and every fight
+// opens two fresh script states: each text is compiled once a run and its
+// compiled form loaded from then on. A file edited between fights is
+// compiled afresh, and every state still runs the chunk itself, so what a
+// fight's script remembers is new for every fight as before.
+int loadText(lua_State* lua, const std::string& text, const std::string& chunkName) {
+    struct Compiled {
+        std::string text;
+        std::string chunk;
+    };
+    static std::unordered_map<std::string, Compiled> compiled;
+    const auto known = compiled.find(chunkName);
+    if (known != compiled.end() && known->second.text == text)
+        return luaL_loadbuffer(lua, known->second.chunk.data(), known->second.chunk.size(), chunkName.c_str());
+    const int status = luaL_loadbuffer(lua, text.data(), text.size(), chunkName.c_str());
+    if (status != 0) return status;
+    std::string chunk;
+    if (lua_dump(lua, appendChunk, &chunk) == 0) compiled[chunkName] = {text, std::move(chunk)};
+    return 0;
+}
+
 // The file name a script asks for, as the game opens it; nil and the
 // reason when the name leads outside the content folder.
 int contentPath(lua_State* lua) {
@@ -382,7 +410,7 @@ int contentPath(lua_State* lua) {
 }
 
 void fence(lua_State* lua) {
-    if (luaL_loadbuffer(lua, kFence, std::char_traits<char>::length(kFence), "=fence") != 0 ||
+    if (loadText(lua, kFence, "=fence") != 0 ||
         (lua_pushcfunction(lua, contentPath), lua_pcall(lua, 1, 0, 0)) != 0) {
         const char* message = lua_tostring(lua, -1);
         trace(std::string("Could not fence the script state: ") + (message ? message : "(no message)"));
@@ -499,7 +527,12 @@ bool LuaScript::loadFile(const std::string& gamePath) {
     {
         // Compiled Lua can break the interpreter: only script text is run.
         std::ifstream file(path, std::ios::binary);
-        std::string text(std::istreambuf_iterator<char>(file), {});
+        std::string text;
+        if (file) {
+            std::ostringstream whole;  // read in one piece: every fight reads both scripts
+            whole << file.rdbuf();
+            text = whole.str();
+        }
         if (!text.empty() && text[0] == '#') text.insert(0, "--");
         if (!file.is_open()) {
             status = luaL_loadfile(lua_, path.c_str());  // its own "cannot open" message
@@ -507,7 +540,7 @@ bool LuaScript::loadFile(const std::string& gamePath) {
             lua_pushstring(lua_, (path + " is compiled Lua; a battle script must be text").c_str());
             status = LUA_ERRSYNTAX;
         } else {
-            status = luaL_loadbuffer(lua_, text.data(), text.size(), ("@" + path).c_str());
+            status = loadText(lua_, text, "@" + path);
         }
     }
     if (status == 0) status = runGuarded(0, LUA_MULTRET);
