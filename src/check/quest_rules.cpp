@@ -72,6 +72,7 @@ private:
         int number = -1;
         bool hasPlace = false;
         std::string place;
+        int placeLine = 0;
         int sceneLine = 0;  // its BEGIN_QUEST_ROOM, when it has a scene
         bool dungeonKey = false, shipKey = false;
     };
@@ -136,6 +137,7 @@ private:
             if (line.find("LOCATION_NAME:") != std::string::npos) {
                 state_->hasPlace = true;
                 state_->place = valueOf(line);
+                state_->placeLine = number;
             }
             if (line.find("TOWN_ENABLE_DUNGEON:") != std::string::npos) state_->dungeonKey = true;
             if (line.find("TOWN_ENABLE_SPACESHIP:") != std::string::npos) state_->shipKey = true;
@@ -188,7 +190,7 @@ private:
                                       " has no END_STATE before the next BEGIN_STATE (line " + toText(number) + ")");
             closeState();
         }
-        state_ = State{number, -1, false, {}, 0, false, false};
+        state_ = State{number, -1, false, {}, 0, 0, false, false};
         const std::string value = valueOf(line);
         const std::optional<int> digit = digitRead(value);
         if (!digit) {
@@ -364,7 +366,7 @@ private:
                 if (!state.hasPlace) continue;
                 const auto [earlier, fresh] = firstAt.emplace(state.place, std::make_pair(&quest, &state));
                 if (!fresh && earlier->second.first->number != quest.number)
-                    problem(state.line, "\"" + state.place + "\" is the place of " + nameOf(*earlier->second.first) +
+                    problem(state.placeLine, "\"" + state.place + "\" is the place of " + nameOf(*earlier->second.first) +
                                             " too (line " + toText(earlier->second.second->line) +
                                             "): both may be current at once, and the place offers one event");
             }

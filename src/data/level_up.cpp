@@ -87,4 +87,6 @@ int levelsGained(float level, float experience) {
     return gained;
 }
 
+int spellRankForLevel(int level) { return level < 1 ? 0 : 1 + (level - 1) / 14; }
+
 }  // namespace orv

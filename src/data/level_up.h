@@ -17,6 +17,12 @@ StatBlock playerLevelIncrements(LevelChoice choice);
 // max HP +10 and max MP +5 every class gets.
 StatBlock sidekickLevelIncrements(const std::string& type);
 
+// The highest spell rank a hero of `level` may learn: rank 1 from the
+// start, one rank more every fourteen levels, so a new rank comes about
+// once a destination and the seventh with the last of them. Magic caps it
+// further (Protagonist::learnSpells).
+int spellRankForLevel(int level);
+
 // The highest level experience can bring.
 constexpr float kLevelCap = 100;
 

@@ -7,6 +7,7 @@
 #include "app/game.h"
 #include "core/colors.h"
 #include "core/paths.h"
+#include "data/level_up.h"
 #include "data/record.h"
 #include "items/item.h"
 
@@ -105,7 +106,8 @@ void Protagonist::learnSpell(const Spell& spell) {
                              "- !" + colorWhite);
 }
 
-void Protagonist::learnSpells(int maxLevel) {
+void Protagonist::learnSpells(int heroLevel) {
+    int maxLevel = spellRankForLevel(heroLevel);
     const int cap = static_cast<int>(std::trunc((stats[Magic] - 15.0f) / 2.0f));
     if (cap < maxLevel) maxLevel = cap;
     std::ifstream file = openDataFile("spells\\spells.txt");

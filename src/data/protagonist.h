@@ -50,7 +50,10 @@ public:
     void applyLevel(const StatBlock& increments);
 
     bool knowsSpell(const std::string& spellName) const;
-    void learnSpells(int maxLevel);
+    // Learns every spell of the ranks a hero of `heroLevel` may know (one
+    // rank more every fourteen levels), as far as magic allows: rank r wants
+    // magic 15 + 2r.
+    void learnSpells(int heroLevel);
     void learnSpell(const Spell& spell);
 
     // The 32-field record handed to the battle scripts, and reading its

@@ -484,3 +484,51 @@ TEST(BrokenContent, LessonTextsNoMessageCouldShowAreNamed) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// The rules the story itself relies on, broken one at a time in the first
+// destination's quest file: each is named where a writer would mend it.
+TEST(BrokenContent, AStoryThatWouldStopOrShowAnInvalidSceneIsNamed) {
+    ContentCopy content;
+    const std::string file = "quests/Empyreon VI.txt";
+    ASSERT_TRUE(content.check().empty()) << describe(content.check());
+    for (const Break& b : std::vector<Break>{
+             {file, "QUEST_ROOM_ENABLE_PLANET:", 1, "QUEST_ROOM_ENABLE_PLANET:Empyreon 8", "no destination"},
+             {file, "QUEST_ROOM_MAP:", 1, "QUEST_ROOM_MAP:", "empty picture"},
+             {file, "TOWN_QUEST_LOG_TEXT:", 1, "TOWN_QUEST_LOG_TEXT:Find some work at once", "longer than 14"},
+             {file, "QUEST_ITEM_MENU_OPTION:", 3, "QUEST_ITEM_MENU_OPTION:Ask the foreman about any work going",
+              "longer than 28"},
+             // Quest 2 begins in the common area; sent to the Claim Office
+             // it would meet quest 1 there.
+             {file, "LOCATION_NAME:common area", 1, "LOCATION_NAME:Claim Office", "place of quest 1 too"},
+         })
+        expectReported(content, b);
+
+    // A picture that is not there is named at the picture's own path.
+    content.replaceLine(file, content.lineStarting(file, "QUEST_ROOM_MAP:"), "QUEST_ROOM_MAP:lost.txt");
+    EXPECT_TRUE(mentions(content.check(), "art/quests/Empyreon VI/lost.txt", 0, "the scene's picture"));
+    content.restore(file);
+
+    // The main quest's resting state with a place, and without the town keys.
+    const int resting = content.lineStarting(file, "BEGIN_STATE:6");
+    content.replaceLine(file, resting + 3, "LOCATION_NAME:Claim Office");
+    auto problems = content.check();
+    EXPECT_TRUE(mentions(problems, file, resting, "nothing is left to rest in")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, file, resting, "does not say whether the town offers the dungeon"));
+    content.restore(file);
+
+    // A scene taken out of a written destination leaves its state unplayable.
+    const int begin = content.lineStarting(file, "BEGIN_QUEST_ROOM:4");
+    const int state = content.lineStarting(file, "BEGIN_STATE:4");
+    auto lines = content.lines(file);
+    const auto end = std::find(lines.begin() + begin, lines.end(), "END_QUEST_ROOM");
+    lines.erase(lines.begin() + begin - 1, end + 1);
+    content.writeLines(file, lines);
+    problems = content.check();
+    EXPECT_TRUE(mentions(problems, file, state, "has no scene")) << describe(problems);
+}
+
+}  // namespace
+}  // namespace orv

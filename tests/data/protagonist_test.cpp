@@ -137,7 +137,11 @@ TEST_F(SpellLearning, MagicCapsTheLevelAndThePlayerAlwaysKnowsFireball) {
     TestWorld w;
     Player& player = w.game.player;
     player.stats[Magic] = 21;  // cap trunc(6 / 2) = 3
-    player.learnSpells(10);
+    player.learnSpells(14);  // rank 1 only, at level 14
+    ASSERT_EQ(player.spells.size(), 2u);
+    player.spells.clear();
+    w.game.screen.clearMessages();
+    player.learnSpells(80);  // level 80 would allow rank 6; magic allows 3
     ASSERT_EQ(player.spells.size(), 4u);
     EXPECT_EQ(player.spells[2].name, "Rank3");
     EXPECT_EQ(player.spells[3].name, "Fireball");
@@ -145,7 +149,7 @@ TEST_F(SpellLearning, MagicCapsTheLevelAndThePlayerAlwaysKnowsFireball) {
               colorYellow + "You learned the spell -" + colorRed + "Fireball" + colorYellow + "- !" + colorWhite +
                   "\n");
     const std::size_t messages = w.game.screen.messages().size();
-    player.learnSpells(10);
+    player.learnSpells(80);
     EXPECT_EQ(player.spells.size(), 4u);
     EXPECT_EQ(w.game.screen.messages().size(), messages);  // nothing learned twice
 
