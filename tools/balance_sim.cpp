@@ -4,7 +4,7 @@
 // or too easy.
 //
 //   orvantis_balance [--fights N] [--destination NAME] [--check] [--markdown]
-//                    [--data DIR] [--seed N]
+//                    [--bosses] [--data DIR] [--seed N]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -28,6 +28,7 @@ struct Options {
     std::string destination;
     bool check = false;
     bool markdown = false;
+    bool bossesOnly = false;
     std::string data = ORVANTIS_SOURCE_DATA;
     unsigned seed = 1;
 };
@@ -38,6 +39,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--check") options.check = true;
         else if (arg == "--markdown") options.markdown = true;
+        else if (arg == "--bosses") options.bossesOnly = true;
         else if (arg == "--fights" || arg == "--destination" || arg == "--data" || arg == "--seed") {
             const char* v = value();
             if (!v) return false;
@@ -221,7 +223,7 @@ DestinationReport simulate(Simulator& sim, const std::vector<Destination>& plan,
             const unsigned pairingSeed = mix(options.seed, static_cast<unsigned>(k * 100 + h * 10 + s));
             sim.buildParty({h, s, d.plannedArrival, k, report.budget, pairingSeed});
             if (h == 0 && s == 0) report.arrivalKit = kitText(sim);
-            for (std::size_t m = 0; m < monsterCount; ++m) {
+            for (std::size_t m = 0; m < monsterCount && !options.bossesOnly; ++m) {
                 std::vector<const Monster*> monsters;
                 for (const auto& level : set.byLevel) monsters.push_back(&level[m].monster);
                 playRow(sim, report.rows[m], h, s, monsters, options.fights, mix(pairingSeed, static_cast<unsigned>(m)),
@@ -272,6 +274,7 @@ void printReport(const DestinationReport& r, bool markdown, std::ostream& out) {
     }
     for (const Row& row : r.rows) {
         const Tally t = row.total();
+        if (t.fights == 0) continue;  // not played this time
         double worstRate = 0;
         std::string worst = row.worst(worstRate);
         worst += " " + percent(worstRate);
@@ -328,7 +331,7 @@ int run(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
         std::cerr << "usage: orvantis_balance [--fights N] [--destination NAME] [--check] [--markdown] "
-                     "[--data DIR] [--seed N]\n";
+                     "[--bosses] [--data DIR] [--seed N]\n";
         return 2;
     }
     std::error_code error;
@@ -369,7 +372,7 @@ int run(int argc, char** argv) {
         printReport(reports.back(), options.markdown, out);
         out.flush();
         allInBand = allInBand && reports.back().arrivalInBand();
-        for (const Row& row : reports.back().rows) allInBand = allInBand && row.inBand();
+        for (const Row& row : reports.back().rows) allInBand = allInBand && (row.total().fights == 0 || row.inBand());
     }
     if (reports.empty()) {
         std::cerr << "orvantis_balance: no destination is called " << options.destination << "\n";

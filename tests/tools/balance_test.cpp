@@ -3,6 +3,8 @@
 // overwhelming party always wins, a hopeless one never does).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "balance_fight.h"
 #include "support/test_world.h"
 
@@ -68,6 +70,54 @@ TEST(BalanceSimulation, AnOverwhelmingPartyAlwaysWinsAndAHopelessOneNever) {
         EXPECT_FALSE(r.won);
         EXPECT_LT(r.rounds, Simulator::kRoundLimit);  // it ends by the hero's fall, not by the round limit
     }
+}
+
+// The price a purchase line names: "... (120*)".
+long priceOf(const std::string& purchase) {
+    const std::size_t open = purchase.rfind('(');
+    return std::atol(purchase.c_str() + open + 1);
+}
+
+TEST(BalanceSimulation, TheKitIsPaidForAndWornWhereItBelongs) {
+    Sample s;
+    s.sim.buildParty({3, 2, 20, 2, 5000, 11});
+    long spent = 0;
+    for (const std::string& bought : s.sim.purchases()) spent += priceOf(bought);
+    EXPECT_GT(spent, 0);
+    EXPECT_LE(spent, 5000);
+    EXPECT_LE(s.sim.potionsCarried(), Simulator::kPotionsCarried);
+    for (Protagonist* who : {static_cast<Protagonist*>(&s.world.game.player),
+                             static_cast<Protagonist*>(&s.world.game.sidekick)}) {
+        if (const Item* weapon = who->equipped(SlotWeapon)) {
+            EXPECT_GE(weapon->type, TypeGun);
+            EXPECT_LE(weapon->type, TypeStaff);
+        }
+        for (int slot : {SlotBoots, SlotShield, SlotVisor}) {
+            if (const Item* item = who->equipped(slot)) {
+                EXPECT_EQ(item->type, slot);
+            }
+        }
+        // The party starts its fights at full strength, kit included.
+        EXPECT_EQ(who->effective[HP], who->effective[MaxHP]);
+        EXPECT_GE(who->effective[MaxHP], who->stats[MaxHP]);
+    }
+    s.sim.buildParty({3, 2, 20, 2, 0, 11});
+    EXPECT_TRUE(s.sim.purchases().empty());
+    EXPECT_EQ(s.world.game.player.equipped(SlotWeapon), nullptr);
+}
+
+TEST(BalanceSimulation, PotionsAreDrunkOnlyWhenCarried) {
+    Sample s;
+    s.sim.buildParty({0, 1, 8, 1, 4000, 2});
+    ASSERT_GT(s.sim.potionsCarried(), 0);
+    const auto captain = s.sim.boss("Captain Hoarfrost", 12);
+    int drunk = 0;
+    for (const FightResult& r : s.play(captain.monster, 12, 300)) {
+        drunk += r.potionsUsed;
+        EXPECT_LE(r.potionsUsed, s.sim.potionsCarried());
+    }
+    EXPECT_GT(drunk, 0);  // a boss above the party's level wears it down
+    for (const FightResult& r : s.play(captain.monster, 12, 300, false)) EXPECT_EQ(r.potionsUsed, 0);
 }
 
 TEST(BalanceSimulation, ThePlanAndTheExperienceRulesReadAsTheCampaignSays) {
