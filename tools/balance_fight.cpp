@@ -258,7 +258,9 @@ Progress progressAt(const Destination& destination, int arrivalLevel) {
 int levelChoiceFor(int heroClass, int level) {
     using C = LevelChoice;
     switch (heroClass) {
-        case 0: return static_cast<int>(level % 2 ? C::Tougher : C::Deadlier);
+        // A Fighter keeps some pace with the monsters, whose speed grows
+        // with their level: every third level goes to speed.
+        case 0: return static_cast<int>(level % 3 == 0 ? C::Deadlier : level % 3 == 1 ? C::Tougher : C::Quicker);
         case 1: return static_cast<int>(level % 3 == 1 ? C::Tougher : C::Wiser);
         case 2: return static_cast<int>(level % 2 ? C::Deadlier : C::Quicker);
         default: return static_cast<int>(C::Better);

@@ -14,6 +14,12 @@ namespace orv {
 
 namespace {
 
+// Bosses are named with their article ("The Auditor"): the sentence then
+// starts with the name itself, never "The The Auditor".
+std::string theName(const std::string& name, const std::string& shown) {
+    return name.rfind("The ", 0) == 0 ? shown : "The " + shown;
+}
+
 using Table = std::array<const char*, 11>;
 
 const Table kAdverbPlayer = {"visciously ", "calmly ",    "quickly ",      "swiftly ",    "hastily ",    "speedily ",
@@ -280,7 +286,7 @@ void Battle::describeAction(const std::string& actor, bool hit, const Item* weap
     std::string text;
     if (player) text = yellow("You");
     else if (actor == "sidekick") text = yellow(g.sidekick.name);
-    else text = "The " + magenta(monster_->name);
+    else text = theName(monster_->name, magenta(monster_->name));
 
     if (spell) {
         text += composeSpell(player, *spell, damage);
@@ -302,7 +308,7 @@ void Battle::announceOutcome() {
     Game& g = game();
     if (monster_->stats[HP] <= 0) {
         g.console.sleepMs(250);
-        g.screen.addMessage(colorGreen + "The " + monster_->name + " has been defeated!" + colorWhite);
+        g.screen.addMessage(colorGreen + theName(monster_->name, monster_->name) + " has been defeated!" + colorWhite);
         g.screen.render();
         g.audio.playEffect("battle_win.wav");
         g.audio.stopMusic();

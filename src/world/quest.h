@@ -19,6 +19,7 @@ public:
     bool introMode() const { return introMode_; }
     bool eventDone() const { return eventDone_; }
     bool questionShown() const { return questionShown_; }
+    const std::string& planet() const { return planet_; }
     bool cutscene() const { return isCutscene(); }
     int questNumber() const { return quest_; }
     int stateNumber() const { return state_; }

@@ -7,6 +7,7 @@
 // go wrong is kept in `trouble`.
 #pragma once
 
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <map>
@@ -19,6 +20,8 @@
 #include "combat/battle.h"
 #include "data/level_up.h"
 #include "items/inventory.h"
+#include "items/loadscreen.h"
+#include "items/save.h"
 #include "items/item.h"
 #include "minigame/editor.h"
 #include "screens/creator.h"
@@ -69,8 +72,9 @@ inline std::vector<std::string> campaignPlanets() {
 class CampaignBot : public GameDriver {
 public:
     std::vector<std::string> trouble;  // what went wrong, each with where
-    int fights = 0, retreats = 0, potions = 0, missionsWon = 0, missionsLost = 0;
+    int fights = 0, retreats = 0, potions = 0, missionsWon = 0, missionsLost = 0, defeats = 0;
     std::vector<std::string> bossesBeaten;
+    std::vector<std::string> defeatedBy;
     std::set<std::string> scenesPlayed;  // "planet quest.state"
 
     explicit CampaignBot(std::string heroClass = "f", std::string sidekickClass = "f")
@@ -112,7 +116,7 @@ public:
         for (int type : {int(TypeBoots), int(TypeShield), int(TypeHeadgear), weapon})
             g.player.useOrEquip(Item::random(level, type));
         for (int i = 0; i < 4; ++i) g.player.inventory.add(Item::random(level, TypeHp));
-        g.player.copyBaseToEffective();
+        // The town heals the party the moment it stands in it.
         if (k > 0) {
             Town* town = at<Town>();
             town->setSubState(new Town(town, planets_[k - 1]));
@@ -125,6 +129,7 @@ public:
     // party's level on arrival at the destination.
     std::optional<int> playDestination(int k, int steps = 20000) {
         goal_ = k;
+        fightsHere_ = 0;
         arrivalLevel_.reset();
         for (int step = 0; step < steps; ++step) {
             if (arrivedAt(k + 1)) return arrivalLevel_;
@@ -140,10 +145,17 @@ public:
             }
             lastLine_ = line;
             lastScreen_ = current();
-            history_.push_back(std::string(typeid(*current()).name()) + " <- \"" + line + "\"" +
+            std::string vitals;
+            if (const Battle* battle = at<Battle>(); battle && battle->monster())
+                vitals = " [" + std::to_string(int(g.player.effective[HP])) + "/" +
+                         std::to_string(int(g.player.effective[MaxHP])) + " vs " + battle->monster()->name + " L" +
+                         std::to_string(int(battle->monster()->stats[Level])) + " " +
+                         std::to_string(int(battle->monster()->stats[HP])) + "]";
+            history_.push_back(std::string(typeid(*current()).name()) + vitals + " <- \"" + line + "\"" +
                                (g.screen.messages().empty() ? "" : "   | " + g.screen.messages().back().substr(0, 90)));
             if (history_.size() > 24) history_.pop_front();
             type(line);
+            if (arrivedAt(k + 1)) return arrivalLevel_;
             noteWhatShows();
         }
         problem("destination " + planets_[k] + " not finished in " + std::to_string(steps) + " lines");
@@ -153,8 +165,11 @@ public:
     // Whether the ship has brought the party to destination `k`'s town.
     bool arrivedAt(int k) {
         if (k >= int(planets_.size())) return allResting(k - 1);
+        // The town, or the arrival scene the ship plays before it.
         const Town* town = at<Town>();
-        return town && town->planet() == planets_[k] && allResting(k - 1);
+        const Quest* arrival = at<Quest>();
+        const bool there = (town && town->planet() == planets_[k]) || (arrival && arrival->planet() == planets_[k]);
+        return there && allResting(k - 1);
     }
 
     bool allResting(int k) {
@@ -178,17 +193,25 @@ private:
     void noteWhatShows() {
         for (const std::string& line : g.screen.artLines())
             if (line.find("This is not a valid quest.") != std::string::npos) problem("an invalid scene");
-        if (at<Splash>()) problem("back on the title screen: the party fell");
+        for (const std::string& message : g.screen.messages()) {
+            std::string plain;
+            for (char c : message)
+                if (static_cast<unsigned char>(c) >= 32) plain += c;
+            if (plain.find("The The ") != std::string::npos) problem("a sentence says \"" + plain.substr(0, 60) + "\"");
+        }
+        if (at<Splash>() && defeats >= kMostDefeats)
+            problem("back on the title screen: the party fell " + std::to_string(defeats) + " times");
         if (const Town* town = at<Town>(); town && goal_ < int(planets_.size()) && town->planet() == planets_[goal_] &&
                                            !arrivalLevel_)
             arrivalLevel_ = level();
     }
 
     // The levels this bot takes: a fighter hits harder and grows tougher,
-    // a mage grows wiser, a rogue quicker, an outlaw better all round.
+    // a mage grows wiser, a rogue quicker, an outlaw better all round; each
+    // keeps some pace with the monsters, whose speed grows with their level.
     std::string levelChoice() {
         static const std::map<std::string, std::vector<std::string>> kChoices = {
-            {"f", {"d", "t"}}, {"m", {"w", "w", "t"}}, {"r", {"q", "d"}}, {"o", {"b"}}};
+            {"f", {"d", "t", "q"}}, {"m", {"w", "t", "q"}}, {"r", {"q", "d", "t"}}, {"o", {"b"}}};
         const auto& choices = kChoices.at(heroClass_);
         return choices[choicesMade_++ % choices.size()];
     }
@@ -236,6 +259,18 @@ private:
             if (pendingUse_.empty()) return "0";
             return std::exchange(pendingUse_, "");
         }
+        if (dynamic_cast<Save*>(screen)) {
+            if (!saving_) return "0";
+            saving_ = false;
+            return "1";
+        }
+        // A fallen party is a game to load again, as a player would.
+        if (dynamic_cast<Splash*>(screen)) {
+            ++defeats;
+            defeatedBy.push_back(lastFoe_ + " (level " + std::to_string(level()) + ")");
+            return "2";
+        }
+        if (dynamic_cast<Loadscreen*>(screen)) return "1";
         if (auto* town = dynamic_cast<Town*>(screen)) return townLine(*town);
         if (auto* shop = dynamic_cast<Shop*>(screen)) return shopLine(*shop);
         if (auto* dungeon = dynamic_cast<Dungeon*>(screen)) return dungeonLine(*dungeon);
@@ -277,9 +312,11 @@ private:
     }
 
     std::string battleLine(Battle& battle) {
+        if (battle.monster()) lastFoe_ = battle.monster()->name;
         if (!battle.battleOn()) {
             if (battle.playerAlive()) {
                 ++fights;
+                ++fightsHere_;
                 if (battle.monster() && battle.monster()->isBoss) bossesBeaten.push_back(battle.monster()->name);
             }
             return "";
@@ -309,10 +346,21 @@ private:
             problem("the ship is not available in " + town.planet());
             return "4";
         }
+        if (shoppedFor_ != goal_) {
+            shoppedFor_ = goal_;
+            goShopping();
+            return "7";
+        }
         const std::optional<std::string> place = nextPlace(town.canGoDown());
         if (!place) {
             problem("nothing to do in " + town.planet() + " and the story is not over");
             return "7";
+        }
+        // Down to the dungeon, where a party may fall, only with the game
+        // saved at the inn.
+        if (!isTownPlace(*place) && gameHasUnsavedChanges()) {
+            saving_ = true;
+            return "3";
         }
         if (*place == "Armor") return "1";
         if (*place == "Weapon") return "2";
@@ -336,7 +384,65 @@ private:
         return "";
     }
 
+    // What an item is worth to the hero in its slot, as this bot judges.
+    double worth(const Item& item) const {
+        const StatBlock& st = item.stats;
+        if (item.type >= TypeGun && item.type <= TypeStaff)
+            return heroClass_ == "m" ? st[Magic] + 0.3 * st[Attack] : st[Attack] + 0.5 * st[Speed] + 0.2 * st[Magic];
+        return st[LowDefence] + st[MidDefence] + st[HighDefence] + 0.3 * st[MaxHP] + 0.5 * st[Speed];
+    }
+    static int slotOf(int type) { return type >= TypeGun && type <= TypeStaff ? int(SlotWeapon) : type; }
+
+    // On first reaching a destination's town a sensible player spends what
+    // it has: a better weapon, better boots, shield and headgear, and a few
+    // of the inn's strongest hit-point potions. Bought items are worn at once.
+    void goShopping() {
+        const double purse = g.player.money;
+        buyFrom("2", {int(TypeGun), int(TypeSword), int(TypeStaff)}, purse * 0.35, 1);
+        for (int type : {int(TypeBoots), int(TypeShield), int(TypeHeadgear)}) buyFrom("1", {type}, purse * 0.15, 1);
+        buyFrom("3", {int(TypeHp)}, purse * 0.2 / 4, 4);
+    }
+
+    void buyFrom(const std::string& shopCommand, const std::vector<int>& types, double budget, int count) {
+        type(shopCommand);
+        for (int bought = 0; bought < count; ++bought) {
+            Shop* shop = at<Shop>();
+            if (!shop || shop->questWaiting()) break;  // the shop's own event comes first
+            int best = 0;
+            double bestWorth = 0;
+            for (int number = 1; number <= 15; ++number) {
+                const Item* item = shop->shownItem(number);
+                if (!item || item->price > budget || item->price > g.player.money) continue;
+                if (std::find(types.begin(), types.end(), item->type) == types.end()) continue;
+                double value = item->type == TypeHp ? item->stats[HP] : worth(*item);
+                if (item->type != TypeHp) {
+                    const Item* worn = g.player.equipped(slotOf(item->type));
+                    if (worn && value <= worth(*worn)) continue;
+                }
+                if (value > bestWorth) {
+                    bestWorth = value;
+                    best = number;
+                }
+            }
+            if (best == 0) break;
+            typeThenAnswer("1", std::to_string(best));
+            if (types.front() != TypeHp) wearNewest();
+        }
+        if (at<Shop>() && !at<Shop>()->questWaiting()) type("0");
+    }
+
+    // The newest item in the bag, put on through the inventory screen.
+    void wearNewest() {
+        const int index = int(g.player.inventory.size()) - 1;
+        if (index < 0) return;
+        type(".");
+        for (int page = 0; page < index / kItemsPerPage; ++page) type("+");
+        type("1 " + std::to_string(index + 1));
+        if (at<Inventory>()) type("0");
+    }
+
     std::string shopLine(Shop& shop) {
+        if (saving_ && shop.shopName() == "Inn" && !shop.questWaiting()) return "5";
         if (shop.questWaiting() && &shop != triedShop_) {
             triedShop_ = &shop;
             return "+";
@@ -348,15 +454,20 @@ private:
     std::string dungeonLine(Dungeon& dungeon) {
         const Map& map = dungeon.map();
         const int x = dungeon.playerX(), y = dungeon.playerY();
-        const bool weak = g.player.effective[HP] < g.player.effective[MaxHP] * 0.45f;
+        const bool weak = g.player.effective[HP] < g.player.effective[MaxHP] * 0.5f;
         std::optional<std::string> place = weak ? std::nullopt : nextPlace(true);
         if (place && isTownPlace(*place)) place.reset();
         if (place) {
             const Room* here = map.roomAt(x, y);
             if (here && here->name == *place && !here->menuTrigger().empty()) return "+";
         }
+        // As the plan paces a destination, about fourteen fights come before
+        // the story's rooms: the monsters still in the dungeon are met first.
+        std::pair<int, int> target = place ? findRoom(map, *place) : std::pair{0, 0};
+        if (place && fightsHere_ < kPlannedFights)
+            if (const auto monster = nearestMonster(map, x, y)) target = *monster;
         // Walk one room nearer the goal room, or the entrance to fly home.
-        const auto [tx, ty] = place ? findRoom(map, *place) : std::pair{0, 0};
+        const auto [tx, ty] = target;
         if (tx < 0) {
             problem("no room \"" + *place + "\" in the dungeon of " + dungeon.planet());
             return "4";
@@ -365,7 +476,25 @@ private:
             if (!place && weak) ++retreats;
             return "4";  // at the entrance: fly back to town
         }
-        return stepToward(map, x, y, tx, ty);
+        // Past the planned fights, the walk goes round the monsters it can.
+        if (fightsHere_ >= kPlannedFights)
+            if (std::string step = stepToward(map, x, y, tx, ty, true); step != "4") return step;
+        return stepToward(map, x, y, tx, ty, false);
+    }
+
+    static std::optional<std::pair<int, int>> nearestMonster(const Map& map, int x, int y) {
+        std::optional<std::pair<int, int>> best;
+        int bestDistance = 1 << 20;
+        for (int mx = 0; mx < map.width(); ++mx)
+            for (int my = 0; my < map.height(); ++my)
+                if (const Room* room = map.roomAt(mx, my); room && room->monster()) {
+                    const int distance = std::abs(mx - x) + std::abs(my - y);
+                    if (distance < bestDistance) {
+                        bestDistance = distance;
+                        best = std::pair{mx, my};
+                    }
+                }
+        return best;
     }
 
     static std::pair<int, int> findRoom(const Map& map, const std::string& name) {
@@ -376,7 +505,7 @@ private:
     }
 
     // The first move of a shortest walk through the rooms.
-    static std::string stepToward(const Map& map, int x, int y, int tx, int ty) {
+    static std::string stepToward(const Map& map, int x, int y, int tx, int ty, bool avoidMonsters) {
         static const std::pair<int, int> kSteps[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
         static const char* const kWords[] = {"1", "3", "5", "2"};
         std::map<std::pair<int, int>, int> firstMove;
@@ -388,7 +517,9 @@ private:
             if (cx == tx && cy == ty) return kWords[firstMove[{cx, cy}]];
             for (int m = 0; m < 4; ++m) {
                 const std::pair<int, int> next{cx + kSteps[m].first, cy + kSteps[m].second};
-                if (firstMove.count(next) || !map.roomAt(next.first, next.second)) continue;
+                const Room* room = map.roomAt(next.first, next.second);
+                if (firstMove.count(next) || !room) continue;
+                if (avoidMonsters && room->monster() && next != std::pair{tx, ty}) continue;
                 firstMove[next] = firstMove[{cx, cy}] < 0 ? m : firstMove[{cx, cy}];
                 queue.push_back(next);
             }
@@ -400,6 +531,8 @@ private:
     std::vector<std::string> planets_;
     int goal_ = 0;
     int choicesMade_ = 0;
+    static constexpr int kPlannedFights = 14;
+    int fightsHere_ = 0;
     std::optional<int> arrivalLevel_;
     std::string uniquePlace_;
     std::string pendingUse_;
@@ -408,6 +541,10 @@ private:
     int sameInARow_ = 0;
     std::deque<std::string> history_;
     bool missionCounted_ = false;
+    bool saving_ = false;
+    int shoppedFor_ = -1;
+    std::string lastFoe_;
+    static constexpr int kMostDefeats = 10;
     const Shop* triedShop_ = nullptr;
 };
 

@@ -1,0 +1,67 @@
+// The story played through, destination by destination, by a bot that
+// follows the quests as a player follows the town's log: each destination
+// of the first half is reached from the ship with the party the plan
+// expects, its quests are played to their resting states (bosses beaten,
+// missions flown by the test pilot, side quests done), no scene shows
+// "This is not a valid quest", and the next destination is reached at
+// about the level the plan expects there. A party that falls loads the
+// game it saved at the inn before going down, as a player would.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/dice.h"
+#include "support/campaign_bot.h"
+
+namespace orv {
+namespace {
+
+struct Destination {
+    int k;
+    int arrivalLevel;      // the plan's level on arrival
+    const char* boss;      // beaten on the way
+    int missions;          // flown on the way
+    int nextArrival;       // the plan's level on arrival at the next destination
+};
+
+// The first half of the campaign.
+const Destination kFirstHalf[] = {
+    {0, 1, "Queen Gnawbit", 1, 8},   {1, 8, "Captain Hoarfrost", 1, 19}, {2, 19, "The Head Gardener", 0, 30},
+    {3, 30, "The Auditor", 0, 41},   {4, 41, "Colonel Vell", 1, 52},     {5, 52, "Forgemaster Brakka", 1, 64},
+};
+
+class CampaignScenario : public testing::TestWithParam<Destination> {};
+
+TEST_P(CampaignScenario, EachDestinationIsPlayedThroughToTheNext) {
+    const Destination& destination = GetParam();
+    seedDice(1000 + destination.k);
+    test::CampaignBot bot;
+    bot.prepareFor(destination.k, destination.arrivalLevel);
+    const std::string planet = bot.planets()[destination.k];
+    SCOPED_TRACE(planet);
+    const std::optional<int> arrived = bot.playDestination(destination.k);
+    for (const std::string& trouble : bot.trouble) ADD_FAILURE() << trouble;
+    ASSERT_TRUE(bot.trouble.empty());
+    ASSERT_TRUE(arrived.has_value());
+    EXPECT_EQ(*arrived, destination.arrivalLevel);
+    EXPECT_TRUE(bot.allResting(destination.k)) << "every quest of " << planet << " rests";
+    EXPECT_TRUE(bot.arrivedAt(destination.k + 1)) << "the next destination is reached";
+    EXPECT_NE(std::find(bot.bossesBeaten.begin(), bot.bossesBeaten.end(), destination.boss), bot.bossesBeaten.end())
+        << destination.boss << " was beaten";
+    EXPECT_EQ(bot.missionsWon, destination.missions);
+    EXPECT_EQ(bot.missionsLost, 0);
+    // The fights along the way bring the party to the next destination at
+    // about the level the plan expects there.
+    EXPECT_NEAR(bot.level(), destination.nextArrival, 3) << "arriving after " << planet;
+    RecordProperty("fights", bot.fights);
+    std::printf("[ campaign ] %s: %d fights, %d retreats, %d potions, %d defeats, level %d on leaving\n",
+                planet.c_str(), bot.fights, bot.retreats, bot.potions, bot.defeats, bot.level());
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstHalf, CampaignScenario, testing::ValuesIn(kFirstHalf),
+                         [](const testing::TestParamInfo<Destination>& info) {
+                             return "Destination" + std::to_string(info.param.k);
+                         });
+
+}  // namespace
+}  // namespace orv
