@@ -63,5 +63,47 @@ INSTANTIATE_TEST_SUITE_P(FirstHalf, CampaignScenario, testing::ValuesIn(kFirstHa
                              return "Destination" + std::to_string(info.param.k);
                          });
 
+
+// The rewards the story hands out through its scenes, played on the game's
+// own Glimmerholm: the soup quest's money and named item, and the random
+// item found in the icebreaker's cold storage (made at 1.1 times the hero's
+// level).
+TEST(CampaignRewards, MoneyANamedItemAndARandomItemComeFromRealScenes) {
+    seedDice(31);
+    test::CampaignBot bot;
+    bot.prepareFor(1, 20);
+    const int row = 1;
+    for (int state : {1, 2}) bot.g.player.questProgress[row][1][state] = bot.g.player.questProgress[row][2][state] = 2;
+    Town* rustwater = bot.at<Town>();
+    ASSERT_NE(rustwater, nullptr);
+    rustwater->setSubState(new Town(rustwater, "Empyreon VIII"));
+    rustwater->closeState();
+
+    const long long money = bot.g.player.money;
+    const std::size_t items = bot.g.player.inventory.size();
+    bot.type("3");  // the inn, where the innkeeper waits for her ladle
+    bot.type("+");
+    ASSERT_NE(bot.at<Quest>(), nullptr);
+    bot.type("+");
+    EXPECT_EQ(bot.g.player.money, money + 700);
+    ASSERT_EQ(bot.g.player.inventory.size(), items + 1);
+    EXPECT_EQ(bot.g.player.inventory.at(long(items))->name, "Fish Soup");
+    EXPECT_EQ(currentState(bot.g.player, row, 2), 4);  // the soup quest rests
+
+    bot.type("0");
+    bot.type("0");
+    Town* glimmerholm = bot.at<Town>();
+    ASSERT_NE(glimmerholm, nullptr);
+    glimmerholm->setSubState(new Quest(glimmerholm, "Empyreon VIII", "Cold Storage"));
+    bot.type("+");
+    ASSERT_EQ(bot.g.player.inventory.size(), items + 2);
+    // Made at level trunc(1.1 x 20) = 22, which the item maker lowers by 5
+    // to 10 (a quarter of the level, plus five) before it finds its base.
+    const float found = bot.g.player.inventory.at(long(items + 1))->stats[Level];
+    EXPECT_GE(found, 12.0f);
+    EXPECT_LE(found, 17.0f);
+    EXPECT_EQ(currentState(bot.g.player, row, 1), 4);
+}
+
 }  // namespace
 }  // namespace orv
