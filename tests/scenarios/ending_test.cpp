@@ -27,7 +27,7 @@ void makeTheFirstJobTheEnding(const fs::path& content) {
     std::stringstream text;
     text << std::ifstream(file, std::ios::binary).rdbuf();
     std::string quests = text.str();
-    const std::string reward = "QUEST_ROOM_GET_EXP:500\n";
+    const std::string reward = "QUEST_ROOM_GET_EXP:2000\n";  // the first job
     const std::size_t at = quests.find(reward);
     ASSERT_NE(at, std::string::npos);
     quests.insert(at + reward.size(), "QUEST_ROOM_KEY_EVENT:finish\n");

@@ -115,7 +115,7 @@ TEST(NewGameScenario, AFirstVisitToTheFirstPlanet) {
     ASSERT_NE(p.at<Quest>(), nullptr);
     const float experienceBeforeJob = p.g.player.stats[Experience];
     p.type("work");
-    EXPECT_EQ(p.g.player.stats[Experience], experienceBeforeJob + 500);
+    EXPECT_EQ(p.g.player.stats[Experience], experienceBeforeJob + 2000);
     EXPECT_NE(p.frames.str().find("Rats,"), std::string::npos);
     p.type("0");
     ASSERT_NE(p.at<Shop>(), nullptr);
