@@ -532,11 +532,15 @@ MonsterActions.Pollinate = function(p, s, m)
 end
 
 -- The Auditor fines the player: MP confiscated and a stamp of disapproval.
+-- The stamp comes down on whoever stands nearest, sidekick included; when it
+-- always found the player, the fight was decided by the potions in the
+-- hero's pack and hardly at all by the party.
 MonsterActions.Audit = function(p, s, m)
   local fine = math.floor(p:get("modMP") * 0.25 + 0.5)
   p:set("modMP", p:get("modMP") - fine)
   say(monsterName(m) .. " audits you and finds irregularities. You are fined " .. number(fine, CYAN) .. " MP.")
-  report("He stamps the fine on you. REJECTED:", p, hurt(p, elemental(m, p, 0.9, "Dark")))
+  local v = pickVictim(p, s)
+  report("He stamps the nearest forehead. REJECTED:", v, hurt(v, elemental(m, v, 0.9, "Dark")))
 end
 
 -- Colonel Vell: sabre in one hand, sidearm in the other.
