@@ -257,7 +257,9 @@ private:
         if (auto* mission = dynamic_cast<Editor*>(screen)) return missionLine(*mission);
         if (dynamic_cast<Inventory*>(screen)) {
             if (pendingUse_.empty()) return "0";
-            return std::exchange(pendingUse_, "");
+            const std::string line = pendingUse_.front();
+            pendingUse_.pop_front();
+            return line;
         }
         if (dynamic_cast<Save*>(screen)) {
             if (!saving_) return "0";
@@ -331,7 +333,9 @@ private:
                 ++shown;
                 if (item->type == TypeHp || item->type == TypeHybrid) {
                     ++potions;
-                    pendingUse_ = "1 " + std::to_string(shown);
+                    // A bag of more than a page shows the potion on a later page.
+                    pendingUse_.assign(std::size_t((shown - 1) / kItemsPerPage), "+");
+                    pendingUse_.push_back("1 " + std::to_string(shown));
                     return ".";
                 }
             }
@@ -340,6 +344,7 @@ private:
     }
 
     std::string townLine(Town& town) {
+        staleDungeon_ = nullptr;  // the next trip down lays the dungeon out anew
         uniquePlace_ = uniqueNameOf(town);
         if (town.planet() != planets_[goal_] || allResting(goal_)) {
             if (town.shipAvailable()) return "4";
@@ -459,7 +464,14 @@ private:
         if (place && isTownPlace(*place)) place.reset();
         if (place) {
             const Room* here = map.roomAt(x, y);
-            if (here && here->name == *place && !here->menuTrigger().empty()) return "+";
+            if (here && here->name == *place) {
+                if (!here->menuTrigger().empty()) return "+";
+                // The dungeon offers a room's event only if it was current
+                // when the dungeon was laid out: one that became current
+                // down here waits for the next trip from town.
+                staleDungeon_ = &dungeon;
+            }
+            if (staleDungeon_ == &dungeon) place.reset();
         }
         // As the plan paces a destination, about fourteen fights come before
         // the story's rooms: the monsters still in the dungeon are met first.
@@ -535,13 +547,14 @@ private:
     int fightsHere_ = 0;
     std::optional<int> arrivalLevel_;
     std::string uniquePlace_;
-    std::string pendingUse_;
+    std::deque<std::string> pendingUse_;
     std::string lastLine_;
     State* lastScreen_ = nullptr;
     int sameInARow_ = 0;
     std::deque<std::string> history_;
     bool missionCounted_ = false;
     bool saving_ = false;
+    const Dungeon* staleDungeon_ = nullptr;
     int shoppedFor_ = -1;
     std::string lastFoe_;
     static constexpr int kMostDefeats = 10;
