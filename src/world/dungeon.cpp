@@ -79,6 +79,12 @@ void Dungeon::revealAround() {
 void Dungeon::Draw() {
     Game& g = game();
     Screen& screen = g.screen;
+    // Back from a scene: what it completed may make another room's state
+    // current, and the party should not need a trip to town to find it.
+    if (sceneOpened_) {
+        sceneOpened_ = false;
+        map_.offerCurrentQuestEvents(planet_);
+    }
     map_.setPlayerCell(x_, y_);
     map_.drawMap();
     auto has = [&](int dx, int dy) { return map_.roomAt(x_ + dx, y_ + dy) != nullptr; };
@@ -168,6 +174,7 @@ void Dungeon::Update(const std::string& command) {
     }
     if (command == "+" && room && !room->menuTrigger().empty()) {
         setSubState(new Quest(this, planet_, room->name));
+        sceneOpened_ = true;
         room->clearQuestItem();
         room->textBefore.clear();
     }

@@ -32,6 +32,7 @@ private:
     void tryLooks(const std::string& command);
 
     Map map_;
+    bool sceneOpened_ = false;  // a quest scene was opened from here
     int x_ = 0, y_ = 0;
     std::string planet_;
     bool arrivedByShip_;

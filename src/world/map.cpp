@@ -119,6 +119,7 @@ void Map::loadRoomFile(const std::string& path) {
                                               active ? block.menuOption : "", active ? block.menuTrigger : "",
                                               revealAll_);
                 if (active) room->textBefore = block.textBefore;
+                room->keepQuestEvent(block.menuOption, block.menuTrigger, block.textBefore);
             } else {
                 room = std::make_unique<Room>(block.name, block.descriptions[0], block.look, std::move(monster),
                                               std::move(item), block.menuOption, block.menuTrigger, revealAll_);
@@ -127,6 +128,12 @@ void Map::loadRoomFile(const std::string& path) {
             (block.questRoom ? pendingQuestRooms_ : pendingRooms_).push_back(std::move(room));
         }
     }
+}
+
+void Map::offerCurrentQuestEvents(const std::string& planetName) {
+    for (auto& column : grid_)
+        for (auto& room : column)
+            if (room) room->offerQuestEvent(isQuestRoomActive(planetName, room->name));
 }
 
 void Map::clearRooms() {

@@ -35,6 +35,9 @@ public:
     void revealCell(int x, int y);
     void resetDescriptionAt(int x, int y);
     void clearRooms();
+    // After a scene: each quest room offers its event when its state is
+    // current now (and it has not fired this visit), and stops when not.
+    void offerCurrentQuestEvents(const std::string& planetName);
     void drawMap() const;
 
     int width() const { return width_; }

@@ -23,6 +23,28 @@ void Room::nextDescription() {
 void Room::clearQuestItem() {
     menuTrigger_.clear();
     menuOption_.clear();
+    questEventUsed_ = true;
+}
+
+void Room::keepQuestEvent(const std::string& option, const std::string& trigger, const std::string& before) {
+    questRoom_ = true;
+    questOption_ = option;
+    questTrigger_ = trigger;
+    questTextBefore_ = before;
+}
+
+void Room::offerQuestEvent(bool current) {
+    if (!questRoom_ || questEventUsed_) return;
+    const bool offered = !menuTrigger_.empty();
+    if (current && !offered) {
+        menuOption_ = questOption_;
+        menuTrigger_ = questTrigger_;
+        textBefore = questTextBefore_;
+    } else if (!current && offered) {
+        menuOption_.clear();
+        menuTrigger_.clear();
+        textBefore.clear();
+    }
 }
 
 }  // namespace orv

@@ -35,6 +35,12 @@ public:
     const std::string& lookText() const { return lookText_; }
     void clearQuestItem();
 
+    // A quest room keeps its event's option, trigger and opening text, so a
+    // state that becomes current while the party is down here can be
+    // offered at once; a room whose event was used waits for the next trip.
+    void keepQuestEvent(const std::string& option, const std::string& trigger, const std::string& before);
+    void offerQuestEvent(bool current);
+
     std::string textBefore;
 
     void reveal() { visible_ = true; }
@@ -45,6 +51,8 @@ private:
     std::string menuOption_;
     std::string menuTrigger_;
     std::string lookText_;
+    bool questRoom_ = false, questEventUsed_ = false;
+    std::string questOption_, questTrigger_, questTextBefore_;
     bool visible_;
     std::unique_ptr<Monster> monster_;
     std::unique_ptr<Item> item_;

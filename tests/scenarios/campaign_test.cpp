@@ -105,5 +105,39 @@ TEST(CampaignRewards, MoneyANamedItemAndARandomItemComeFromRealScenes) {
     EXPECT_EQ(currentState(bot.g.player, row, 1), 4);
 }
 
+
+// A scene in the dungeon that makes another room's state current: that room
+// offers its event on the same trip, without a walk back to town. In the
+// Frozen Icebreaker, the crates in Cold Storage send the party to the bridge.
+TEST(CampaignRewards, ARoomWhoseStateBecameCurrentDownThereOffersItsEventAtOnce) {
+    seedDice(41);
+    test::CampaignBot bot;
+    bot.prepareFor(1, 40);  // strong enough that the walk is no story
+    for (int state : {1, 2}) bot.g.player.questProgress[1][1][state] = 2;
+    Town* rustwater = bot.at<Town>();
+    ASSERT_NE(rustwater, nullptr);
+    rustwater->setSubState(new Town(rustwater, "Empyreon VIII"));
+    rustwater->closeState();
+    bot.type("5");
+    ASSERT_TRUE(bot.walkTo("Frozen Bridge"));
+    EXPECT_EQ(bot.at<Dungeon>()->map().roomAt(bot.at<Dungeon>()->playerX(), bot.at<Dungeon>()->playerY())
+                  ->menuTrigger(), "");  // not yet: the crates come first
+    ASSERT_TRUE(bot.walkTo("Cold Storage"));
+    bot.type("+");
+    bot.type("+");
+    bot.type("0");
+    ASSERT_NE(bot.at<Dungeon>(), nullptr);
+    EXPECT_EQ(currentState(bot.g.player, 1, 1), 4);
+    ASSERT_TRUE(bot.walkTo("Frozen Bridge"));
+    const Dungeon* icebreaker = bot.at<Dungeon>();
+    const Room* bridge = icebreaker->map().roomAt(icebreaker->playerX(), icebreaker->playerY());
+    EXPECT_EQ(bridge->menuTrigger(), "chair");
+    EXPECT_EQ(bridge->menuOption(), "Take the captain's chair");
+    // The room whose event was used stays quiet until the next trip.
+    ASSERT_TRUE(bot.walkTo("Cold Storage"));
+    const Room* storage = icebreaker->map().roomAt(icebreaker->playerX(), icebreaker->playerY());
+    EXPECT_EQ(storage->menuTrigger(), "");
+}
+
 }  // namespace
 }  // namespace orv

@@ -178,6 +178,24 @@ public:
         return true;
     }
 
+    // Walks the dungeon the party is in to the room `name` (fighting on the
+    // way), as far as `steps` lines; true once standing in it.
+    bool walkTo(const std::string& name, int steps = 500) {
+        walkingTo_ = name;
+        for (int step = 0; step < steps && trouble.empty(); ++step) {
+            const Dungeon* dungeon = at<Dungeon>();
+            if (dungeon) {
+                const Room* here = dungeon->map().roomAt(dungeon->playerX(), dungeon->playerY());
+                if (here && here->name == name) break;
+            }
+            type(nextLine());
+        }
+        walkingTo_.reset();
+        const Dungeon* dungeon = at<Dungeon>();
+        const Room* here = dungeon ? dungeon->map().roomAt(dungeon->playerX(), dungeon->playerY()) : nullptr;
+        return here && here->name == name;
+    }
+
     const std::vector<std::string>& planets() const { return planets_; }
     int level() const { return int(g.player.stats[Level]); }
 
@@ -229,6 +247,7 @@ private:
     // The next place the story wants the party at, on the goal destination:
     // the first quest whose current state has a place that can be reached.
     std::optional<std::string> nextPlace(bool dungeonOpen) {
+        if (walkingTo_) return walkingTo_;
         const StoryPlaces story = readStoryPlaces(planets_[goal_]);
         std::optional<std::string> inDungeon;
         for (const auto& [quest, states] : story) {
@@ -476,7 +495,7 @@ private:
         // As the plan paces a destination, about fourteen fights come before
         // the story's rooms: the monsters still in the dungeon are met first.
         std::pair<int, int> target = place ? findRoom(map, *place) : std::pair{0, 0};
-        if (place && fightsHere_ < kPlannedFights)
+        if (place && fightsHere_ < kPlannedFights && !walkingTo_)
             if (const auto monster = nearestMonster(map, x, y)) target = *monster;
         // Walk one room nearer the goal room, or the entrance to fly home.
         const auto [tx, ty] = target;
@@ -554,6 +573,7 @@ private:
     std::deque<std::string> history_;
     bool missionCounted_ = false;
     bool saving_ = false;
+    std::optional<std::string> walkingTo_;
     const Dungeon* staleDungeon_ = nullptr;
     int shoppedFor_ = -1;
     std::string lastFoe_;
