@@ -34,18 +34,6 @@ bool questEventInTown(test::CampaignBot& bot, int k, const std::string& uniquePl
     return false;
 }
 
-std::string uniquePlaceOf(const std::string& planet) {
-    std::ifstream in("towns/towns.txt", std::ios::binary);
-    std::string line;
-    bool inTown = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("TOWN:", 0) == 0) inTown = line.substr(5) == planet;
-        if (inTown && line.rfind("UNIQUE_N:", 0) == 0) return line.substr(9);
-    }
-    return "";
-}
-
 TEST(SoftLock, RandomCommandsNeverStrandThePartyInAFirstHalfTown) {
     const char* setting = std::getenv("ORVANTIS_SOFT_LOCK_RUNS");
     const int runs = setting ? std::max(1, std::atoi(setting)) : 12;
@@ -67,7 +55,7 @@ TEST(SoftLock, RandomCommandsNeverStrandThePartyInAFirstHalfTown) {
                     const int row = questTableIndex(town->planet());
                     ++townsChecked;
                     ASSERT_TRUE(town->shipAvailable() || town->canGoDown() ||
-                                questEventInTown(bot, row, uniquePlaceOf(town->planet())))
+                                questEventInTown(bot, row, test::uniquePlaceOf(town->planet())))
                         << "stranded in " << town->planet() << " (seed " << seed << ", step " << step << ")";
                 }
                 bot.type(kCommands[rollDice() % std::size(kCommands)]);

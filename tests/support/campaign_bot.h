@@ -69,6 +69,19 @@ inline std::vector<std::string> campaignPlanets() {
     return planets;
 }
 
+// The name of a planet's unique place, from the towns file ("" if none).
+inline std::string uniquePlaceOf(const std::string& planet) {
+    std::ifstream in("towns/towns.txt", std::ios::binary);
+    std::string line;
+    bool inTown = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("TOWN:", 0) == 0) inTown = line.substr(5) == planet;
+        if (inTown && line.rfind("UNIQUE_N:", 0) == 0) return line.substr(9);
+    }
+    return "";
+}
+
 class CampaignBot : public GameDriver {
 public:
     std::vector<std::string> trouble;  // what went wrong, each with where
@@ -364,7 +377,7 @@ private:
 
     std::string townLine(Town& town) {
         staleDungeon_ = nullptr;  // the next trip down lays the dungeon out anew
-        uniquePlace_ = uniqueNameOf(town);
+        uniquePlace_ = uniquePlaceOf(town.planet());
         if (town.planet() != planets_[goal_] || allResting(goal_)) {
             if (town.shipAvailable()) return "4";
             problem("the ship is not available in " + town.planet());
@@ -395,18 +408,6 @@ private:
         return "5";  // down into the dungeon
     }
 
-    // The unique place's name, from the town's file, for the planet.
-    static std::string uniqueNameOf(const Town& town) {
-        std::ifstream in("towns/towns.txt", std::ios::binary);
-        std::string line;
-        bool inTown = false;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.rfind("TOWN:", 0) == 0) inTown = line.substr(5) == town.planet();
-            if (inTown && line.rfind("UNIQUE_N:", 0) == 0) return line.substr(9);
-        }
-        return "";
-    }
 
     // What an item is worth to the hero in its slot, as this bot judges.
     double worth(const Item& item) const {
