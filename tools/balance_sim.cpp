@@ -4,7 +4,7 @@
 // or too easy.
 //
 //   orvantis_balance [--fights N] [--destination NAME] [--check] [--markdown]
-//                    [--bosses] [--data DIR] [--seed N]
+//                    [--bosses] [--pairings] [--data DIR] [--seed N]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -29,6 +29,7 @@ struct Options {
     bool check = false;
     bool markdown = false;
     bool bossesOnly = false;
+    bool pairings = false;  // each boss row's win rate for all sixteen pairings
     std::string data = ORVANTIS_SOURCE_DATA;
     unsigned seed = 1;
 };
@@ -40,6 +41,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
         if (arg == "--check") options.check = true;
         else if (arg == "--markdown") options.markdown = true;
         else if (arg == "--bosses") options.bossesOnly = true;
+        else if (arg == "--pairings") options.pairings = true;
         else if (arg == "--fights" || arg == "--destination" || arg == "--data" || arg == "--seed") {
             const char* v = value();
             if (!v) return false;
@@ -241,7 +243,21 @@ DestinationReport simulate(Simulator& sim, const std::vector<Destination>& plan,
     return report;
 }
 
-void printReport(const DestinationReport& r, bool markdown, std::ostream& out) {
+// A boss row's win rate for every pairing, hero down, sidekick across: where
+// a boss is a wall, and for whom.
+void printPairings(const Row& row, std::ostream& out) {
+    out << "      hero \\ sidekick";
+    for (int s = 0; s < kClassCount; ++s) out << "  " << pairingName(s, s).substr(0, pairingName(s, s).find('/'));
+    out << "\n";
+    for (int h = 0; h < kClassCount; ++h) {
+        const std::string name = pairingName(h, h);
+        out << "      " << name.substr(0, name.find('/'));
+        for (int s = 0; s < kClassCount; ++s) out << "  " << percent(row.pairings[h][s].winRate());
+        out << "\n";
+    }
+}
+
+void printReport(const DestinationReport& r, bool markdown, bool pairings, std::ostream& out) {
     const Destination& d = r.destination;
     const Progress& p = r.progress;
     if (markdown) out << "\n### " << d.index + 1 << ". " << d.station << " — " << d.planet << " (k = " << d.index
@@ -293,6 +309,7 @@ void printReport(const DestinationReport& r, bool markdown, std::ostream& out) {
                           row.levels.c_str(), percent(t.winRate()).c_str(), worst.c_str(), turns.c_str(),
                           hpLeft.c_str(), potions.c_str(), sidekickUp.c_str(), verdict.c_str());
             out << line;
+            if (pairings && row.kind != RowKind::Monster) printPairings(row, out);
         }
     }
 }
@@ -331,7 +348,7 @@ int run(int argc, char** argv) {
     Options options;
     if (!parseOptions(argc, argv, options)) {
         std::cerr << "usage: orvantis_balance [--fights N] [--destination NAME] [--check] [--markdown] "
-                     "[--bosses] [--data DIR] [--seed N]\n";
+                     "[--bosses] [--pairings] [--data DIR] [--seed N]\n";
         return 2;
     }
     std::error_code error;
@@ -369,7 +386,7 @@ int run(int argc, char** argv) {
             lower(options.destination) != lower(d.station))
             continue;
         reports.push_back(simulate(sim, plan, k, chainedHere, options));
-        printReport(reports.back(), options.markdown, out);
+        printReport(reports.back(), options.markdown, options.pairings, out);
         out.flush();
         allInBand = allInBand && reports.back().arrivalInBand();
         for (const Row& row : reports.back().rows) allInBand = allInBand && (row.total().fights == 0 || row.inBand());
