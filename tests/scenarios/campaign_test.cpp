@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "core/dice.h"
 #include "support/campaign_bot.h"
@@ -63,6 +64,26 @@ INSTANTIATE_TEST_SUITE_P(FirstHalf, CampaignScenario, testing::ValuesIn(kFirstHa
                              return "Destination" + std::to_string(info.param.k);
                          });
 
+// Slots for trying the story by hand: with ORVANTIS_CAMPAIGN_SLOTS=DIR, the
+// party the plan expects at each destination of the first half is saved at
+// the inn of the town before it, as DIR/<k>.txt (copy one into saves/ and
+// fly on). Without the variable there is nothing to make.
+TEST(CampaignSlots, ThePlannedPartyAtEachDestinationIsSavedForPlayingByHand) {
+    const char* dir = std::getenv("ORVANTIS_CAMPAIGN_SLOTS");
+    if (!dir || !*dir) GTEST_SKIP() << "set ORVANTIS_CAMPAIGN_SLOTS=DIR to make the slots";
+    for (const Destination& destination : kFirstHalf) {
+        if (destination.k == 0) continue;  // a new game stands there already
+        seedDice(2000 + destination.k);
+        test::CampaignBot bot;
+        bot.prepareFor(destination.k, destination.arrivalLevel);
+        bot.type("3");  // the inn
+        bot.type("5");  // its save
+        const std::string saved = bot.type("1");  // slot 1
+        ASSERT_TRUE(std::filesystem::exists("saves/1.txt")) << saved;
+        std::filesystem::copy_file("saves/1.txt", std::filesystem::path(dir) / (std::to_string(destination.k) + ".txt"),
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+}
 
 // The rewards the story hands out through its scenes, played on the game's
 // own Glimmerholm: the soup quest's money and named item, and the random
