@@ -470,12 +470,12 @@ end
 
 -- Undoes the last minute: HP back to where they were at its previous special
 -- move (at most a quarter of its health per rewind).
-local function rewind(m)
+local function rewind(m, cap)
   local before = Memory.rewindHP
   local now = m:get("HP")
   Memory.rewindHP = now
   if before and before > now then
-    return healMonster(m, math.min(before - now, 0.25 * m:get("maxHP")))
+    return healMonster(m, math.min(before - now, (cap or 0.25) * m:get("maxHP")))
   end
   return 0
 end
@@ -526,7 +526,7 @@ MonsterActions.Pollinate = function(p, s, m)
       weaken(v, "modSpd", 0.9, 0.6)
     end
   end
-  local healed = healMonster(m, 0.06 * m:get("maxHP"))
+  local healed = healMonster(m, 0.03 * m:get("maxHP"))
   say("  Your heads feel full of flowers: magic and speed down." ..
       (healed > 0 and (" He photosynthesises " .. number(healed) .. " HP.") or ""))
 end
@@ -564,7 +564,7 @@ end
 -- The Late Professor Quell fights from two moments at once: he rewinds a
 -- little of his damage and strikes from the other moment.
 MonsterActions.TimeSlip = function(p, s, m)
-  local healed = rewind(m)
+  local healed = rewind(m, 0.1)
   if healed > 0 then
     say(monsterName(m) .. " steps back to a moment ago, when he was " .. number(healed) .. " HP healthier.")
   else
