@@ -564,7 +564,7 @@ end
 -- The Late Professor Quell fights from two moments at once: he rewinds a
 -- little of his damage and strikes from the other moment.
 MonsterActions.TimeSlip = function(p, s, m)
-  local healed = rewind(m, 0.1)
+  local healed = rewind(m, 0.05)
   if healed > 0 then
     say(monsterName(m) .. " steps back to a moment ago, when he was " .. number(healed) .. " HP healthier.")
   else
