@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "core/dice.h"
 #include "app/check_save.h"
@@ -14,12 +16,44 @@
 #include "app/options.h"
 #include "app/run.h"
 #include "check/data_checker.h"
+#include "core/paths.h"
+#include "core/state.h"
 #include "platform/headless_console.h"
 #include "platform/terminal_console.h"
+#include "screens/splash.h"
+#include "screens/sysmenu.h"
 
 namespace {
 
-int playHeadless(const orv::Options& options) {
+// What the player is told once about their folders (old slots brought
+// along, no home folder): shown over the title until the first typed line,
+// which then goes to the title as usual.
+class TitleNotice : public orv::State {
+public:
+    TitleNotice(orv::State* title, std::vector<std::string> notes) : State(title), notes_(std::move(notes)) {}
+    void Draw() override {
+        parent()->Draw();
+        for (const std::string& note : notes_) orv::game().screen.addMessage(note);
+    }
+    void Update(const std::string& command) override {
+        orv::State* title = parent();
+        closeState();  // nothing of this notice may be touched from here on
+        title->Update(command);
+    }
+
+private:
+    std::vector<std::string> notes_;
+};
+
+int playFromTheTitle(orv::Game& game, const std::vector<std::string>& folderNotes) {
+    orv::applyKeptVolumes(game.audio);
+    int running = 1;
+    auto* title = new orv::Splash(nullptr, &running);
+    if (!folderNotes.empty()) title->setSubState(new TitleNotice(title, folderNotes));
+    return orv::runChain(game, title, running);
+}
+
+int playHeadless(const orv::Options& options, const std::vector<std::string>& folderNotes) {
     std::ifstream script(options.inputFile, std::ios::binary);
     if (!script) {
         std::cerr << "orvantis: cannot read the input file \"" << options.inputFile << "\"\n";
@@ -31,10 +65,10 @@ int playHeadless(const orv::Options& options) {
                                                         : orv::HeadlessConsole::FrameOutput::PerTypedLine);
     orv::Game game(console);
     game.audio.init(false);  // a replay is silent, but tracks what would play
-    return orv::runGame(game);
+    return playFromTheTitle(game, folderNotes);
 }
 
-int playInTerminal() {
+int playInTerminal(const std::vector<std::string>& folderNotes) {
     if (!orv::TerminalConsole::stdoutIsTerminal()) {
         std::cerr << "orvantis: standard output is not a terminal. Run it in a terminal of 80 x 53\n"
                      "or larger, or replay typed lines with --headless --input FILE.\n";
@@ -44,7 +78,7 @@ int playInTerminal() {
         orv::TerminalConsole console;
         orv::Game game(console);
         game.audio.init(true);
-        return orv::runGame(game);
+        return playFromTheTitle(game, folderNotes);
     } catch (const std::exception& error) {
         std::cerr << "orvantis: " << error.what() << '\n';
         return 2;
@@ -76,6 +110,8 @@ int main(int argc, char** argv) {
         resolved.inputFile = std::filesystem::absolute(resolved.inputFile).string();
     if (!resolved.checkSaveFile.empty())
         resolved.checkSaveFile = std::filesystem::absolute(resolved.checkSaveFile).string();
+    if (!resolved.savesDirectory.empty())
+        resolved.savesDirectory = std::filesystem::absolute(resolved.savesDirectory).string();
     // A file-size limit must make a save fail with a message, not end the game.
     std::signal(SIGXFSZ, SIG_IGN);
 
@@ -95,6 +131,11 @@ int main(int argc, char** argv) {
 
     if (!resolved.checkSaveFile.empty()) return orv::checkSave(resolved.checkSaveFile);
 
+    // The content is only read; what the player makes goes to their own folders.
+    const auto environment = [](const char* name) { return std::getenv(name); };
+    const std::vector<std::string> folderNotes =
+        orv::settlePlayerFolders(environment, std::filesystem::current_path(error), resolved.savesDirectory);
+
     orv::seedDice(options.seed ? *options.seed : static_cast<unsigned>(std::time(nullptr)));
-    return options.headless ? playHeadless(resolved) : playInTerminal();
+    return options.headless ? playHeadless(resolved, folderNotes) : playInTerminal(folderNotes);
 }

@@ -31,6 +31,11 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             }
         } else if (argument == "--data") {
             if (auto value = needValue(i, argument)) options.dataDirectory = *value;
+        } else if (argument == "--saves") {
+            if (auto value = needValue(i, argument)) {
+                options.savesDirectory = *value;
+                if (value->empty()) options.error = "--saves needs a folder";
+            }
         } else if (argument == "--input") {
             if (auto value = needValue(i, argument)) options.inputFile = *value;
         } else if (argument == "--frames") {
@@ -64,6 +69,7 @@ std::string usageText() {
            "  --seed N             seed the dice with N: the same seed and the same typed\n"
            "                       lines replay the same game\n"
            "  --data DIR           play from the content directory DIR\n"
+           "  --saves DIR          keep the save slots in DIR\n"
            "  --headless --input FILE\n"
            "                       play the lines of FILE without a terminal and print\n"
            "                       the frame drawn for each line (53 lines of text each);\n"
@@ -74,16 +80,26 @@ std::string usageText() {
            "  --check-save FILE    read a save slot (saves/1.txt...) as loading would and\n"
            "                       report every line it would skip or clamp\n"
            "  --help               show this help\n"
-           "  --version            show the version\n";
+           "  --version            show the version\n"
+           "\n"
+           "Saved games live in $XDG_DATA_HOME/orvantis/saves/ (by default\n"
+           "~/.local/share/orvantis/saves/), the script trace luaTrace.txt in\n"
+           "$XDG_STATE_HOME/orvantis/ (~/.local/state/orvantis/), and the volumes set\n"
+           "in the system menu in $XDG_CONFIG_HOME/orvantis/ (~/.config/orvantis/).\n";
 }
 
 std::string findContentDirectory(const Options& options, const std::string& programPath) {
     if (!options.dataDirectory.empty()) return options.dataDirectory;
     std::error_code error;
-    const fs::path program = fs::canonical(programPath, error);
+    // Found on the PATH, argv[0] is a bare name: the system knows the file.
+    const bool bareName = programPath.find('/') == std::string::npos;
+    const fs::path program = fs::canonical(bareName ? "/proc/self/exe" : programPath, error);
     if (!error) {
-        for (const fs::path& candidate : {program.parent_path() / "gamedata",
-                                          program.parent_path().parent_path() / "gamedata"}) {
+        const fs::path folder = program.parent_path();
+        // Beside a build, or under the prefix it was installed to (the
+        // program in P/games, its content in P/share/games/orvantis).
+        for (const fs::path& candidate : {folder / "gamedata", folder.parent_path() / "gamedata",
+                                          folder.parent_path() / "share" / "games" / "orvantis"}) {
             if (fs::is_directory(candidate, error)) return candidate.string();
         }
     }

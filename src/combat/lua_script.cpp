@@ -47,7 +47,6 @@ constexpr int kCountEvery = 1000;
 // One option column of the grid is 24 cells; one is left blank so an
 // option never runs into the next.
 constexpr std::size_t kOptionCells = 23;
-constexpr const char* kTraceFile = "luaTrace.txt";
 // No single trace (an error message, a dump) is allowed to crowd out the rest.
 constexpr std::size_t kLongestTrace = 16 * 1024;
 constexpr std::size_t kLongestDumpEntry = 2048;
@@ -424,19 +423,19 @@ std::string cutTo(const char* text, std::size_t length, std::size_t limit) {
 }
 
 // Keeps the trace to its most recent part, starting at a whole line.
-void keepTraceShort() {
+void keepTraceShort(const std::string& traceFile) {
     std::error_code error;
-    const auto size = std::filesystem::file_size(kTraceFile, error);
+    const auto size = std::filesystem::file_size(traceFile, error);
     if (error || size <= kTraceLimit) return;
     std::string tail;
     {
-        std::ifstream in(kTraceFile, std::ios::binary);
+        std::ifstream in(traceFile, std::ios::binary);
         in.seekg(static_cast<std::streamoff>(size - kTraceKept));
         tail.assign(std::istreambuf_iterator<char>(in), {});
     }
     const std::size_t lineEnd = tail.find('\n');
     tail.erase(0, lineEnd == std::string::npos ? tail.size() : lineEnd + 1);
-    std::ofstream out(kTraceFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(traceFile, std::ios::binary | std::ios::trunc);
     out << tail;
 }
 
@@ -449,15 +448,20 @@ bool fitsTheLog(const std::string& text) {
 }  // namespace
 
 void trace(const std::string& text) {
+    // The trace lives in the player's own folder, made the first time a
+    // script has something to say.
+    const std::string traceFile = traceFilePath();
+    if (const std::filesystem::path folder = std::filesystem::path(traceFile).parent_path(); !folder.empty())
+        makePrivateFolder(folder);
     {
-        std::ofstream file(kTraceFile, std::ios::app | std::ios::binary);
+        std::ofstream file(traceFile, std::ios::app | std::ios::binary);
         if (!file) {
             game().screen.addMessage("failed to write to luaTrace.txt");
             return;
         }
         file << cutTo(text.data(), text.size(), kLongestTrace) << '\n';
     }
-    keepTraceShort();
+    keepTraceShort(traceFile);
 }
 
 std::string fitMessageToLog(const std::string& text) {

@@ -2,6 +2,8 @@
 // folder can hang the game, show another file as a slot, or be written to.
 #include "items/slot_file.h"
 
+#include "core/paths.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -97,11 +99,13 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
+// The slot folder is the player's own: made private, like the folders above
+// it that were missing too.
 std::string makeFolder(const fs::path& folder) {
     std::error_code error;
-    const bool made = fs::create_directories(folder, error);
-    if (error) return "cannot make the folder " + folder.string() + ": " + error.message();
-    if (made) syncFolder(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
+    const bool missing = !fs::exists(fs::symlink_status(folder, error));
+    if (std::string problem = makePrivateFolder(folder); !problem.empty()) return problem;
+    if (missing) syncFolder(folder.has_parent_path() ? folder.parent_path() : fs::path("."));
     return "";
 }
 

@@ -1,10 +1,71 @@
 // The system menu.
 #include "screens/sysmenu.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
 #include "app/game.h"
+#include "core/colors.h"
+#include "core/paths.h"
 #include "core/text.h"
+#include "items/slot_file.h"
 
 namespace orv {
+
+namespace {
+
+constexpr const char* kMusicKey = "FMOD:MUSIC_VOLUME:";
+constexpr const char* kEffectKey = "FMOD:SOUND_VOLUME:";
+
+// The shortest text that reads back as the same volume.
+std::string exactVolume(float volume) {
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, volume);
+    return std::string(text, written.ptr);
+}
+
+// A kept volume only when the whole rest of the line is a number: a file
+// the player mangled must not silence the game.
+bool readVolume(const std::string& line, const std::string& key, float& volume) {
+    if (line.compare(0, key.size(), key) != 0) return false;
+    const std::string number = line.substr(key.size());
+    char* end = nullptr;
+    const float value = std::strtof(number.c_str(), &end);
+    if (number.empty() || end != number.c_str() + number.size() || !std::isfinite(value)) return false;
+    volume = value;
+    return true;
+}
+
+// Kept after each change, so the next game starts where this one was set.
+void keepOrSayWhy(Game& g) {
+    if (const std::string problem = keepVolumes(g.audio); !problem.empty())
+        g.screen.addMessage(colorRed + "The volumes are not kept for the next game" + colorWhite + " (" + problem +
+                            ").");
+}
+
+}  // namespace
+
+void applyKeptVolumes(Audio& audio) {
+    const std::string path = volumesFilePath();
+    if (path.empty()) return;
+    SlotInput file(path);
+    std::string line;
+    for (int lines = 0; lines < 16 && std::getline(file, line); ++lines) {
+        float volume = 0;
+        if (readVolume(line, kMusicKey, volume)) audio.setMusicVolume(volume);
+        else if (readVolume(line, kEffectKey, volume)) audio.setEffectVolume(volume);
+    }
+}
+
+std::string keepVolumes(const Audio& audio) {
+    const std::string path = volumesFilePath();
+    if (path.empty()) return "";
+    const std::string text = std::string(kMusicKey) + exactVolume(audio.getMusicVolume()) + "\n" + kEffectKey +
+                             exactVolume(audio.getEffectVolume()) + "\n";
+    bool opened = false;
+    return writeSlotFile(path, text, opened);
+}
 
 Sysmenu::Sysmenu(State* parent) : State(parent) { game().screen.clearMessages(); }
 
@@ -40,11 +101,13 @@ void Sysmenu::Update(const std::string& command) {
         case WaitingForMusicVolume:
             g.audio.setMusicVolume(toNumber(command));
             g.screen.clearMessages();
+            keepOrSayWhy(g);
             mode_ = ShowingMenu;
             break;
         case WaitingForEffectVolume:
             g.audio.setEffectVolume(toNumber(command));
             g.screen.clearMessages();
+            keepOrSayWhy(g);
             mode_ = ShowingMenu;
             break;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/game.h"
+#include "core/paths.h"
 #include "platform/headless_console.h"
 
 namespace orv::test {
@@ -51,15 +52,20 @@ private:
 };
 
 // The game's own content, seen from a scratch directory of links to it, so a
-// test can save and load without touching the source tree's saves/ (or
-// another test's slots). The slots start empty.
+// test can save and load without touching the player's slots (or another
+// test's). The slots start empty, in saves/ of the scratch directory, and
+// the script trace is its luaTrace.txt.
 class GameDataWithOwnSaves {
 public:
     GameDataWithOwnSaves();
+    ~GameDataWithOwnSaves();
+    GameDataWithOwnSaves(const GameDataWithOwnSaves&) = delete;
+    GameDataWithOwnSaves& operator=(const GameDataWithOwnSaves&) = delete;
     const std::filesystem::path& path() const { return scratch_.path(); }
 
 private:
     ScratchDirectory scratch_;
+    PlayerFolders previous_;
 };
 
 }  // namespace orv::test
