@@ -18,11 +18,16 @@ namespace {
 constexpr const char* kMusicKey = "FMOD:MUSIC_VOLUME:";
 constexpr const char* kEffectKey = "FMOD:SOUND_VOLUME:";
 
-// The shortest text that reads back as the same volume.
+// The shortest text that sets the same volume again ("15", not the
+// "15.000001" the sound keeps as a fraction).
 std::string exactVolume(float volume) {
     char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, volume);
-    return std::string(text, written.ptr);
+    for (int digits = 1; digits <= 9; ++digits) {
+        const auto written = std::to_chars(text, text + sizeof text, volume, std::chars_format::general, digits);
+        const std::string shortest(text, written.ptr);
+        if (std::strtof(shortest.c_str(), nullptr) / 100.0f == volume / 100.0f) return shortest;
+    }
+    return std::string(text, std::to_chars(text, text + sizeof text, volume).ptr);
 }
 
 // A kept volume only when the whole rest of the line is a number: a file
