@@ -22,8 +22,8 @@ constexpr const char* kEffectKey = "FMOD:SOUND_VOLUME:";
 // "15.000001" the sound keeps as a fraction).
 std::string exactVolume(float volume) {
     char text[32];
-    for (int digits = 1; digits <= 9; ++digits) {
-        const auto written = std::to_chars(text, text + sizeof text, volume, std::chars_format::general, digits);
+    for (int decimals = 0; decimals <= 9; ++decimals) {
+        const auto written = std::to_chars(text, text + sizeof text, volume, std::chars_format::fixed, decimals);
         const std::string shortest(text, written.ptr);
         if (std::strtof(shortest.c_str(), nullptr) / 100.0f == volume / 100.0f) return shortest;
     }

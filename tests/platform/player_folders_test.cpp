@@ -134,21 +134,21 @@ TEST(PlayerFolders, TheVolumesAreKeptForTheNextGameAndAMangledLineChangesNothing
     PlayerFolders folders;
     folders.settings = f.scratch.path() / "config/orvantis";
     usePlayerFolders(folders);
-    world.game.audio.setMusicVolume(42.5f);
+    world.game.audio.setMusicVolume(40);
     world.game.audio.setEffectVolume(15);
     ASSERT_EQ(keepVolumes(world.game.audio), "");
     EXPECT_EQ(modeOf(folders.settings), 0700u);
-    EXPECT_NE(bytesOf(folders.settings / "volumes.txt").find("SOUND_VOLUME:15\n"), std::string::npos)
-        << "written as the player typed it";
+    EXPECT_EQ(bytesOf(folders.settings / "volumes.txt"), "FMOD:MUSIC_VOLUME:40\nFMOD:SOUND_VOLUME:15\n")
+        << "written as the player typed them";
 
     test::TestWorld next;
     applyKeptVolumes(next.game.audio);
-    EXPECT_EQ(next.game.audio.getMusicVolume(), 42.5f);
+    EXPECT_EQ(next.game.audio.getMusicVolume(), 40.0f);
     EXPECT_EQ(next.game.audio.getEffectVolume(), world.game.audio.getEffectVolume());
 
     std::ofstream(folders.settings / "volumes.txt") << "FMOD:MUSIC_VOLUME:loud\nFMOD:SOUND_VOLUME:\n";
     applyKeptVolumes(next.game.audio);
-    EXPECT_EQ(next.game.audio.getMusicVolume(), 42.5f);
+    EXPECT_EQ(next.game.audio.getMusicVolume(), 40.0f);
     EXPECT_EQ(next.game.audio.getEffectVolume(), world.game.audio.getEffectVolume());
 }
 
