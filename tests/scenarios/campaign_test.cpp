@@ -1,6 +1,6 @@
 // The story played through, destination by destination, by a bot that
 // follows the quests as a player follows the town's log: each destination
-// of the first half is reached from the ship with the party the plan
+// is reached from the ship with the party the plan
 // expects, its quests are played to their resting states (bosses beaten,
 // missions flown by the test pilot, side quests done), no scene shows
 // "This is not a valid quest", and the next destination is reached at
@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <vector>
 
 #include "core/dice.h"
 #include "support/campaign_bot.h"
@@ -55,23 +57,35 @@ TEST_P(CampaignScenario, EachDestinationIsPlayedThroughToTheNext) {
     // about the level the plan expects there.
     EXPECT_NEAR(bot.level(), destination.nextArrival, 3) << "arriving after " << planet;
     RecordProperty("fights", bot.fights);
-    std::printf("[ campaign ] %s: %d fights, %d retreats, %d potions, %d defeats, level %d on leaving\n",
-                planet.c_str(), bot.fights, bot.retreats, bot.potions, bot.defeats, bot.level());
+    std::printf("[ campaign ] %s: %d fights, %d run from, %d retreats, %d potions, %d defeats, %d missions flown "
+                "again, level %d on leaving\n",
+                planet.c_str(), bot.fights, bot.fled, bot.retreats, bot.potions, bot.defeats, bot.missionsRetried,
+                bot.level());
 }
 
-INSTANTIATE_TEST_SUITE_P(FirstHalf, CampaignScenario, testing::ValuesIn(kFirstHalf),
-                         [](const testing::TestParamInfo<Destination>& info) {
-                             return "Destination" + std::to_string(info.param.k);
-                         });
+// The second half, to the Admiral: The Abominable's main quest ends the
+// story, so "the next destination" there is the ending itself.
+const Destination kSecondHalf[] = {
+    {6, 64, "The Late Professor Quell", 1, 75}, {7, 75, "The Eye Warden", 0, 86}, {8, 86, "Lady Nightjar", 1, 97},
+    {9, 97, "Boss Grimsby", 1, 100},           {10, 100, "Admiral Morwen Kesh", 1, 100},
+};
+
+std::string destinationName(const testing::TestParamInfo<Destination>& info) {
+    return "Destination" + std::to_string(info.param.k);
+}
+INSTANTIATE_TEST_SUITE_P(FirstHalf, CampaignScenario, testing::ValuesIn(kFirstHalf), destinationName);
+INSTANTIATE_TEST_SUITE_P(SecondHalf, CampaignScenario, testing::ValuesIn(kSecondHalf), destinationName);
 
 // Slots for trying the story by hand: with ORVANTIS_CAMPAIGN_SLOTS=DIR, the
-// party the plan expects at each destination of the first half is saved at
+// party the plan expects at each destination is saved at
 // the inn of the town before it, as DIR/<k>.txt (copy one into saves/ and
 // fly on). Without the variable there is nothing to make.
 TEST(CampaignSlots, ThePlannedPartyAtEachDestinationIsSavedForPlayingByHand) {
     const char* dir = std::getenv("ORVANTIS_CAMPAIGN_SLOTS");
     if (!dir || !*dir) GTEST_SKIP() << "set ORVANTIS_CAMPAIGN_SLOTS=DIR to make the slots";
-    for (const Destination& destination : kFirstHalf) {
+    std::vector<Destination> all(std::begin(kFirstHalf), std::end(kFirstHalf));
+    all.insert(all.end(), std::begin(kSecondHalf), std::end(kSecondHalf));
+    for (const Destination& destination : all) {
         if (destination.k == 0) continue;  // a new game stands there already
         seedDice(2000 + destination.k);
         test::CampaignBot bot;

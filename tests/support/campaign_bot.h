@@ -25,6 +25,7 @@
 #include "items/item.h"
 #include "minigame/editor.h"
 #include "screens/creator.h"
+#include "screens/credits.h"
 #include "support/game_driver.h"
 #include "support/test_pilot.h"
 #include "world/dungeon.h"
@@ -56,6 +57,22 @@ inline StoryPlaces readStoryPlaces(const std::string& planet) {
     return places;
 }
 
+// The states of a destination's quests that launch a mission from a shop
+// (QUEST_ITEM_QUORIX), as {quest, state}.
+inline std::set<std::pair<int, int>> readMissionStates(const std::string& planet) {
+    std::set<std::pair<int, int>> states;
+    std::ifstream in("quests/" + planet + ".txt", std::ios::binary);
+    std::string line;
+    int quest = 0, state = 0;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("BEGIN_QUEST:", 0) == 0) quest = std::atoi(line.substr(12).c_str());
+        else if (line.rfind("BEGIN_STATE:", 0) == 0) state = std::atoi(line.substr(12).c_str());
+        else if (line.rfind("QUEST_ITEM_QUORIX:true", 0) == 0) states.insert({quest, state});
+    }
+    return states;
+}
+
 // The orbited planets of the planet list, in campaign order.
 inline std::vector<std::string> campaignPlanets() {
     std::vector<std::string> planets;
@@ -85,7 +102,8 @@ inline std::string uniquePlaceOf(const std::string& planet) {
 class CampaignBot : public GameDriver {
 public:
     std::vector<std::string> trouble;  // what went wrong, each with where
-    int fights = 0, retreats = 0, potions = 0, missionsWon = 0, missionsLost = 0, defeats = 0;
+    int fights = 0, retreats = 0, potions = 0, missionsWon = 0, missionsLost = 0, missionsRetried = 0, defeats = 0;
+    int creditsRolled = 0, fled = 0;
     std::vector<std::string> bossesBeaten;
     std::vector<std::string> defeatedBy;
     std::set<std::string> scenesPlayed;  // "planet quest.state"
@@ -143,6 +161,9 @@ public:
     std::optional<int> playDestination(int k, int steps = 20000) {
         goal_ = k;
         fightsHere_ = 0;
+        fightsAtSave_ = 0;
+        defeatsBefore_ = defeats;
+        plannedFights_ = kPlannedFights;
         arrivalLevel_.reset();
         for (int step = 0; step < steps; ++step) {
             if (arrivedAt(k + 1)) return arrivalLevel_;
@@ -230,8 +251,9 @@ private:
                 if (static_cast<unsigned char>(c) >= 32) plain += c;
             if (plain.find("The The ") != std::string::npos) problem("a sentence says \"" + plain.substr(0, 60) + "\"");
         }
-        if (at<Splash>() && defeats >= kMostDefeats)
-            problem("back on the title screen: the party fell " + std::to_string(defeats) + " times");
+        if (at<Splash>() && defeats - defeatsBefore_ >= kMostDefeats)
+            problem("back on the title screen: the party fell " + std::to_string(defeats - defeatsBefore_) +
+                    " times at " + planets_[goal_]);
         if (const Town* town = at<Town>(); town && goal_ < int(planets_.size()) && town->planet() == planets_[goal_] &&
                                            !arrivalLevel_)
             arrivalLevel_ = level();
@@ -296,12 +318,20 @@ private:
         if (dynamic_cast<Save*>(screen)) {
             if (!saving_) return "0";
             saving_ = false;
+            fightsAtSave_ = fightsHere_;
             return "1";
         }
         // A fallen party is a game to load again, as a player would.
         if (dynamic_cast<Splash*>(screen)) {
+            if (retryMission_) {
+                retryMission_ = false;
+                return "2";
+            }
             ++defeats;
+            shoppedFor_ = -1;  // the loaded game shops again
             defeatedBy.push_back(lastFoe_ + " (level " + std::to_string(level()) + ")");
+            // Beaten by a boss, a player grows stronger before the next try.
+            if (lastFoeWasBoss_) plannedFights_ = fightsHere_ + kFightsAfterABossWins;
             return "2";
         }
         if (dynamic_cast<Loadscreen*>(screen)) return "1";
@@ -309,6 +339,14 @@ private:
         if (auto* shop = dynamic_cast<Shop*>(screen)) return shopLine(*shop);
         if (auto* dungeon = dynamic_cast<Dungeon*>(screen)) return dungeonLine(*dungeon);
         if (dynamic_cast<Spaceship*>(screen)) return std::to_string(goalShipNumber());
+        // The end of the story: the credits roll once, then free play.
+        // The end of the story: the credits roll, "*" rolls them again, and
+        // the next line goes on into free play.
+        if (dynamic_cast<Credits*>(screen)) {
+            if (std::find(bossesBeaten.begin(), bossesBeaten.end(), "Admiral Morwen Kesh") == bossesBeaten.end())
+                problem("the credits before the Admiral has fallen");
+            return ++creditsRolled == 1 ? "*" : "";
+        }
         problem("a screen the bot does not know");
         return "0";
     }
@@ -333,8 +371,17 @@ private:
     std::string missionLine(Editor& mission) {
         if (mission.won() || mission.lost()) {
             if (!missionCounted_) {
-                (mission.won() ? missionsWon : missionsLost)++;
                 missionCounted_ = true;
+                // A lost mission still moves the story on; a player who
+                // saved before it may load and fly it again, as this bot does.
+                if (mission.lost() && missionRetries_ < kMostMissionRetries) {
+                    ++missionRetries_;
+                    ++missionsRetried;
+                    retryMission_ = true;
+                } else {
+                    (mission.won() ? missionsWon : missionsLost)++;
+                    missionRetries_ = 0;
+                }
             }
             g.screen.setQuiet(true);
             return "0";
@@ -346,7 +393,10 @@ private:
     }
 
     std::string battleLine(Battle& battle) {
-        if (battle.monster()) lastFoe_ = battle.monster()->name;
+        if (battle.monster()) {
+            lastFoe_ = battle.monster()->name;
+            lastFoeWasBoss_ = battle.monster()->isBoss;
+        }
         if (!battle.battleOn()) {
             if (battle.playerAlive()) {
                 ++fights;
@@ -354,6 +404,12 @@ private:
                 if (battle.monster() && battle.monster()->isBoss) bossesBeaten.push_back(battle.monster()->name);
             }
             return "";
+        }
+        // The planned fights done, the party runs from whatever else the
+        // walk meets (never from a boss), as a player hurrying to the story.
+        if (battle.monster() && !battle.monster()->isBoss && fightsHere_ >= plannedFights_ && !walkingTo_) {
+            ++fled;
+            return "7";
         }
         const Protagonist& hero = g.player;
         if (hero.effective[HP] < hero.effective[MaxHP] * 0.35f) {
@@ -377,6 +433,14 @@ private:
 
     std::string townLine(Town& town) {
         staleDungeon_ = nullptr;  // the next trip down lays the dungeon out anew
+        if (retryMission_) {
+            // To the title, past the question about leaving unsaved, and
+            // the game saved before the mission loaded again.
+            if (leaving_) return "1";
+            leaving_ = true;
+            return "*";
+        }
+        leaving_ = false;
         uniquePlace_ = uniquePlaceOf(town.planet());
         if (town.planet() != planets_[goal_] || allResting(goal_)) {
             if (town.shipAvailable()) return "4";
@@ -393,9 +457,13 @@ private:
             problem("nothing to do in " + town.planet() + " and the story is not over");
             return "7";
         }
-        // Down to the dungeon, where a party may fall, only with the game
-        // saved at the inn.
-        if (!isTownPlace(*place) && gameHasUnsavedChanges()) {
+        // Down to the dungeon with a few potions in the bag, bought at the
+        // inn when they run low, and only with the game saved there.
+        if (!isTownPlace(*place) && hpPotions() < 3 && g.player.money > 0) {
+            buyFrom("3", {int(TypeHp)}, double(g.player.money) * 0.05, 4 - hpPotions());
+            if (!at<Town>()) return "0";
+        }
+        if ((!isTownPlace(*place) || launchesMission(*place)) && gameHasUnsavedChanges()) {
             saving_ = true;
             return "3";
         }
@@ -409,27 +477,60 @@ private:
     }
 
 
-    // What an item is worth to the hero in its slot, as this bot judges.
-    double worth(const Item& item) const {
+    // Whether the current state of some quest at `place` launches a mission.
+    bool launchesMission(const std::string& place) {
+        const std::set<std::pair<int, int>> missions = readMissionStates(planets_[goal_]);
+        for (const auto& [quest, states] : readStoryPlaces(planets_[goal_])) {
+            const int state = currentState(g.player, goal_, quest);
+            const auto found = states.find(state);
+            if (found != states.end() && found->second == place && missions.count({quest, state})) return true;
+        }
+        return false;
+    }
+
+    int hpPotions() const {
+        int count = 0;
+        for (std::size_t i = 0; i < g.player.inventory.size(); ++i)
+            if (const Item* item = g.player.inventory.at(long(i)); item && (item->type == TypeHp || item->type == TypeHybrid))
+                ++count;
+        return count;
+    }
+
+    // What an item is worth to a wearer of class `cls` in its slot, as
+    // this bot judges.
+    static double worth(const Item& item, const std::string& cls) {
         const StatBlock& st = item.stats;
         if (item.type >= TypeGun && item.type <= TypeStaff)
-            return heroClass_ == "m" ? st[Magic] + 0.3 * st[Attack] : st[Attack] + 0.5 * st[Speed] + 0.2 * st[Magic];
+            return cls == "m" ? st[Magic] + 0.3 * st[Attack] : st[Attack] + 0.5 * st[Speed] + 0.2 * st[Magic];
         return st[LowDefence] + st[MidDefence] + st[HighDefence] + 0.3 * st[MaxHP] + 0.5 * st[Speed];
     }
     static int slotOf(int type) { return type >= TypeGun && type <= TypeStaff ? int(SlotWeapon) : type; }
 
-    // On first reaching a destination's town a sensible player spends what
-    // it has: a better weapon, better boots, shield and headgear, and a few
-    // of the inn's strongest hit-point potions. Bought items are worn at once.
+    // On first reaching a destination's town, and after a fall, a sensible
+    // player spends what it has: most of it on the hero's weapon and armour,
+    // some on the sidekick's, and a fifth on the inn's strongest hit-point
+    // potions. Bought items are worn at once.
     void goShopping() {
-        const double purse = g.player.money;
-        buyFrom("2", {int(TypeGun), int(TypeSword), int(TypeStaff)}, purse * 0.35, 1);
-        for (int type : {int(TypeBoots), int(TypeShield), int(TypeHeadgear)}) buyFrom("1", {type}, purse * 0.15, 1);
-        buyFrom("3", {int(TypeHp)}, purse * 0.2 / 4, 4);
+        const double purse = double(g.player.money);
+        const std::vector<int> weapons = {int(TypeGun), int(TypeSword), int(TypeStaff)};
+        for (bool sidekick : {false, true}) {
+            const double share = sidekick ? 0.4 : 1.0;
+            buyFrom("2", weapons, purse * 0.2 * share, 1, sidekick);
+            for (int type : {int(TypeBoots), int(TypeShield), int(TypeHeadgear)})
+                buyFrom("1", {type}, purse * 0.12 * share, 1, sidekick);
+        }
+        // Worn from the town, where the bag opens.
+        for (const auto& [name, sidekick] : bought_)
+            if (at<Town>()) wear(name, sidekick);
+        bought_.clear();
+        buyFrom("3", {int(TypeHp)}, purse * 0.2 / 3, 3);
     }
 
-    void buyFrom(const std::string& shopCommand, const std::vector<int>& types, double budget, int count) {
+    void buyFrom(const std::string& shopCommand, const std::vector<int>& types, double budget, int count,
+                 bool forSidekick = false) {
         type(shopCommand);
+        const Protagonist& wearer = forSidekick ? static_cast<const Protagonist&>(g.sidekick) : g.player;
+        const std::string& cls = forSidekick ? sidekickClass_ : heroClass_;
         for (int bought = 0; bought < count; ++bought) {
             Shop* shop = at<Shop>();
             if (!shop || shop->questWaiting()) break;  // the shop's own event comes first
@@ -439,10 +540,10 @@ private:
                 const Item* item = shop->shownItem(number);
                 if (!item || item->price > budget || item->price > g.player.money) continue;
                 if (std::find(types.begin(), types.end(), item->type) == types.end()) continue;
-                double value = item->type == TypeHp ? item->stats[HP] : worth(*item);
+                double value = item->type == TypeHp ? item->stats[HP] : worth(*item, cls);
                 if (item->type != TypeHp) {
-                    const Item* worn = g.player.equipped(slotOf(item->type));
-                    if (worn && value <= worth(*worn)) continue;
+                    const Item* worn = wearer.equipped(slotOf(item->type));
+                    if (worn && value <= worth(*worn, cls)) continue;
                 }
                 if (value > bestWorth) {
                     bestWorth = value;
@@ -450,19 +551,26 @@ private:
                 }
             }
             if (best == 0) break;
+            const std::string name = shop->shownItem(best)->name;
             typeThenAnswer("1", std::to_string(best));
-            if (types.front() != TypeHp) wearNewest();
+            if (types.front() != TypeHp) bought_.emplace_back(name, forSidekick);
         }
         if (at<Shop>() && !at<Shop>()->questWaiting()) type("0");
     }
 
-    // The newest item in the bag, put on through the inventory screen.
-    void wearNewest() {
-        const int index = int(g.player.inventory.size()) - 1;
-        if (index < 0) return;
+    // An item just bought, put on through the inventory screen (which
+    // sorts the bag as it opens, so the item is looked for by name then);
+    // "." turns the screen to the sidekick.
+    void wear(const std::string& name, bool onSidekick) {
         type(".");
-        for (int page = 0; page < index / kItemsPerPage; ++page) type("+");
-        type("1 " + std::to_string(index + 1));
+        if (onSidekick) type(".");
+        int index = -1;
+        for (std::size_t i = 0; i < g.player.inventory.size(); ++i)
+            if (const Item* item = g.player.inventory.at(long(i)); item && item->name == name) index = int(i);
+        if (index >= 0 && at<Inventory>()) {
+            for (int page = 0; page < index / kItemsPerPage; ++page) type("+");
+            type("1 " + std::to_string(index + 1));
+        }
         if (at<Inventory>()) type("0");
     }
 
@@ -492,11 +600,17 @@ private:
                 staleDungeon_ = &dungeon;
             }
             if (staleDungeon_ == &dungeon) place.reset();
+            // After a fall, the extra fights done and the story's room
+            // next: home first, to rest and save, so another fall there
+            // costs nothing the fights won.
+            if (plannedFights_ > kPlannedFights && fightsHere_ >= plannedFights_ && fightsAtSave_ < plannedFights_ &&
+                !walkingTo_)
+                place.reset();
         }
         // As the plan paces a destination, about fourteen fights come before
         // the story's rooms: the monsters still in the dungeon are met first.
         std::pair<int, int> target = place ? findRoom(map, *place) : std::pair{0, 0};
-        if (place && fightsHere_ < kPlannedFights && !walkingTo_)
+        if (place && fightsHere_ < plannedFights_ && !walkingTo_)
             if (const auto monster = nearestMonster(map, x, y)) target = *monster;
         // Walk one room nearer the goal room, or the entrance to fly home.
         const auto [tx, ty] = target;
@@ -508,8 +622,9 @@ private:
             if (!place && weak) ++retreats;
             return "4";  // at the entrance: fly back to town
         }
-        // Past the planned fights, the walk goes round the monsters it can.
-        if (fightsHere_ >= kPlannedFights)
+        // Past the planned fights, and on the way home, the walk goes round
+        // the monsters it can.
+        if (fightsHere_ >= plannedFights_ || !place)
             if (std::string step = stepToward(map, x, y, tx, ty, true); step != "4") return step;
         return stepToward(map, x, y, tx, ty, false);
     }
@@ -564,7 +679,12 @@ private:
     int goal_ = 0;
     int choicesMade_ = 0;
     static constexpr int kPlannedFights = 14;
+    static constexpr int kFightsAfterABossWins = 6;
+    int plannedFights_ = kPlannedFights;
     int fightsHere_ = 0;
+    int fightsAtSave_ = 0;
+    int defeatsBefore_ = 0;  // falls before the destination being played
+    bool lastFoeWasBoss_ = false;
     std::optional<int> arrivalLevel_;
     std::string uniquePlace_;
     std::deque<std::string> pendingUse_;
@@ -577,6 +697,10 @@ private:
     std::optional<std::string> walkingTo_;
     const Dungeon* staleDungeon_ = nullptr;
     int shoppedFor_ = -1;
+    bool retryMission_ = false, leaving_ = false;
+    int missionRetries_ = 0;
+    static constexpr int kMostMissionRetries = 4;
+    std::vector<std::pair<std::string, bool>> bought_;  // name, for the sidekick
     std::string lastFoe_;
     static constexpr int kMostDefeats = 10;
     const Shop* triedShop_ = nullptr;

@@ -23,6 +23,7 @@ struct GameDriver {
     // taken away the moment it opens, before it is drawn, leaving the
     // screen under it exactly as a player who had met it before would see it.
     bool skipLessons = true;
+    long linesTyped = 0;  // every line typed so far, answers at prompts included
 
     GameDriver() { world.console.printFramesTo(&frames, HeadlessConsole::FrameOutput::Every); }
     ~GameDriver() {
@@ -33,6 +34,7 @@ struct GameDriver {
 
     // One pass of the main loop with `line`, then the frame it leads to.
     std::string type(const std::string& line) {
+        ++linesTyped;
         g.screen.clearFrame();
         title->drawCurrent();
         g.screen.render();
@@ -45,6 +47,7 @@ struct GameDriver {
     }
     // A command that asks for an item number, and the number typed at the prompt.
     std::string typeThenAnswer(const std::string& line, const std::string& answer) {
+        ++linesTyped;
         world.console.addLine(answer);
         return type(line);
     }
