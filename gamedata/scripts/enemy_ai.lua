@@ -148,8 +148,11 @@ local function pick(list)
   return list[math.random(#list)]
 end
 
+-- A name that starts with its own article (The Iron Bosun) keeps it.
 local function monsterName(m)
-  return "The " .. MAGENTA .. m:get("name") .. WHITE
+  local name = m:get("name")
+  if name:sub(1, 4) == "The " then return MAGENTA .. name .. WHITE end
+  return "The " .. MAGENTA .. name .. WHITE
 end
 
 -- "you" / the sidekick's name, and their possessive forms.

@@ -370,12 +370,8 @@ private:
                                             " too (line " + toText(earlier->second.second->line) +
                                             "): both may be current at once, and the place offers one event");
             }
-        // A destination with scenes is held to have them all; one with none
-        // is still unwritten, and says so once.
-        bool anyScene = false;
-        for (const Quest& quest : quests_)
-            for (const State& state : quest.written) anyScene = anyScene || state.sceneLine;
-        if (!anyScene) return;
+        // Every state a player can reach is played at its place: one
+        // without a scene stops the story on "This is not a valid quest."
         for (const Unplayed& state : unplayed_)
             problem(state.state.line, nameOf(state.state) + " of " + state.quest + " at \"" + state.state.place +
                                           "\" has no scene: a player there sees \"This is not a valid quest.\"");
