@@ -249,7 +249,8 @@ private:
             std::string plain;
             for (char c : message)
                 if (static_cast<unsigned char>(c) >= 32) plain += c;
-            if (plain.find("The The ") != std::string::npos) problem("a sentence says \"" + plain.substr(0, 60) + "\"");
+            for (const char* twice : {"The The ", "the The "})
+                if (plain.find(twice) != std::string::npos) problem("a sentence says \"" + plain.substr(0, 70) + "\"");
         }
         if (at<Splash>() && defeats - defeatsBefore_ >= kMostDefeats)
             problem("back on the title screen: the party fell " + std::to_string(defeats - defeatsBefore_) +
