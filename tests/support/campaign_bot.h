@@ -245,13 +245,18 @@ private:
     void noteWhatShows() {
         for (const std::string& line : g.screen.artLines())
             if (line.find("This is not a valid quest.") != std::string::npos) problem("an invalid scene");
-        for (const std::string& message : g.screen.messages()) {
+        // A name with its own article (The Iron Bosun) in a sentence that
+        // brings one: "the The", "the sinister The".
+        auto articleTwice = [this](const std::string& text) {
             std::string plain;
-            for (char c : message)
+            for (char c : text)
                 if (static_cast<unsigned char>(c) >= 32) plain += c;
-            for (const char* twice : {"The The ", "the The "})
-                if (plain.find(twice) != std::string::npos) problem("a sentence says \"" + plain.substr(0, 70) + "\"");
-        }
+            for (const char* twice : {"The The ", "the The ", "sinister The "})
+                if (const std::size_t at = plain.find(twice); at != std::string::npos)
+                    problem("a sentence says \"" + plain.substr(at < 30 ? 0 : at - 30, 80) + "\"");
+        };
+        for (const std::string& message : g.screen.messages()) articleTwice(message);
+        for (const std::string& line : g.screen.artLines()) articleTwice(line);
         if (at<Splash>() && defeats - defeatsBefore_ >= kMostDefeats)
             problem("back on the title screen: the party fell " + std::to_string(defeats - defeatsBefore_) +
                     " times at " + planets_[goal_]);
