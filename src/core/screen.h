@@ -37,6 +37,7 @@ public:
     void addArtLine(const std::string& text);
     void loadArt(const std::string& fileName, bool cut);
     void addMenuOption(const std::string& text);
+    void clearMenuOptions() { menuOptions_.clear(); }
     void render();
 
     // The town's hot-spot panel: `text` goes at the end of the art line at

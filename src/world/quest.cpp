@@ -178,8 +178,13 @@ void Quest::Draw() {
     }
     screen.loadArt(sceneArt(), false);
     if (rewardsPending_) {
+        // The closing text and the rewards are left on screen to be read
+        // for a while; meanwhile the player is told how to go on, rather
+        // than looking at a screen with nothing to choose.
+        screen.addMenuOption(colorGreen + "Press enter to continue." + colorWhite);
         screen.narrate(cyan(textAfter_), 30, 40.0);
         giveRewards();
+        screen.clearMenuOptions();
         rewardsPending_ = false;
     }
     if (isCutscene()) {

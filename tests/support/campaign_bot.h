@@ -705,7 +705,7 @@ private:
     int shoppedFor_ = -1;
     bool retryMission_ = false, leaving_ = false;
     int missionRetries_ = 0;
-    static constexpr int kMostMissionRetries = 4;
+    static constexpr int kMostMissionRetries = 10;
     std::vector<std::pair<std::string, bool>> bought_;  // name, for the sidekick
     std::string lastFoe_;
     static constexpr int kMostDefeats = 10;

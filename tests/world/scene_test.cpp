@@ -3,6 +3,8 @@
 // town scenes, messages said once, and the readers' line limit.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "combat/battle.h"
 #include "core/dice.h"
 #include "core/text.h"
@@ -103,6 +105,25 @@ TEST(QuestScene, ALevelEarnedInASceneComesFirstAndTheCommandStillActs) {
     ASSERT_NE(w.at<Creator>(), nullptr);
     w.at<Creator>()->closeState();
     EXPECT_NE(dynamic_cast<Inventory*>(w.root.current()), nullptr);
+}
+
+// After the event the closing text and the rewards stay on screen to be
+// read; all that while the player is told how to go on, and once they are
+// read the scene's own choices come back.
+TEST(QuestScene, WhileTheClosingTextIsReadThePlayerIsToldHowToGoOn) {
+    SceneWorld w("Vault", "QUEST_ROOM_MENU_OPTION:Open\nQUEST_ROOM_MENU_TRIGGER:open\n"
+                          "QUEST_ROOM_QUEST_TEXT_AFTER:The vault was empty.\nQUEST_ROOM_GET_MONEY:5\n");
+    w.root.setSubState(new Quest(&w.root, "Guelf", "Vault"));
+    std::ostringstream frames;
+    w.world.console.printFramesTo(&frames, HeadlessConsole::FrameOutput::Every);
+    const long long money = w.g.player.money;
+    const std::string last = w.type("open");
+    const std::size_t told = frames.str().find("The vault was empty.");
+    ASSERT_NE(told, std::string::npos);
+    EXPECT_NE(frames.str().find("Press enter to continue.", told), std::string::npos);
+    EXPECT_EQ(last.find("Press enter to continue."), std::string::npos);
+    EXPECT_NE(last.find("<0> Leave"), std::string::npos);
+    EXPECT_EQ(w.g.player.money, money + 5);
 }
 
 TEST(QuestScene, AnInstantTownSceneTakesTheTownsPlace) {
