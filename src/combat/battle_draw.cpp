@@ -237,10 +237,9 @@ void Battle::drawVictory() {
         if (g.player.levelUpPending()) victoryMessages_.push_back(colorGreen + "You level up!" + colorWhite);
         // "the sinister" brings its own article: The Iron Bosun is "the
         // sinister Iron Bosun", never "the sinister The Iron Bosun".
-        const std::string& name = monster_->name;
         victoryArt_ = std::string(80, '=') + "\n" + colorYellow + "          -----> Congratulations <-----\n" +
                       colorWhite + colorGreen + "       You have defeated the sinister " + colorMagenta +
-                      (name.rfind("The ", 0) == 0 ? name.substr(4) : name) + colorGreen + ".\n\n" + colorWhite;
+                      withoutArticle(monster_->name) + colorGreen + ".\n\n" + colorWhite;
     }
     for (const std::string& message : victoryMessages_) screen.addMessage(message);
     if (!victoryArt_.empty()) {

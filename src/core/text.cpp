@@ -100,6 +100,10 @@ std::string lowercase(std::string text) {
     return text;
 }
 
+std::string withoutArticle(const std::string& name) {
+    return name.rfind("The ", 0) == 0 ? name.substr(4) : name;
+}
+
 std::string capitalizeWords(std::string text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool wordStart = i == 0 || text[i - 1] == ' ' || text[i - 1] == '-';

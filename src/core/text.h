@@ -45,6 +45,10 @@ bool readBoundedLine(std::istream& in, std::string& line, std::size_t longest);
 // begins with "of " or "the " ("conan of the north" -> "Conan of the North").
 std::string capitalizeWords(std::string text);
 
+// A name that carries its own article ("The Iron Bosun", "The Memorial")
+// without it, for sentences that bring one: "the sinister Iron Bosun".
+std::string withoutArticle(const std::string& name);
+
 // Commands are whole lines compared with each accepted spelling.
 bool matchesAny(const std::string& command, std::initializer_list<const char*> spellings);
 

@@ -85,10 +85,10 @@ Shop::Shop(State* parent, int kind, const std::string& townName, const std::stri
     static const char* const kWelcome[] = {"", " armor shop.", " weapon shop.", " inn.", "", " common area."};
     // "Welcome to the" brings its own article: a name that starts with one
     // (The Abominable, The Memorial) drops it, never "the The".
-    auto bare = [](const std::string& name) { return name.rfind("The ", 0) == 0 ? name.substr(4) : name; };
-    if (kind_ == UniquePlace) g.screen.addMessage("Welcome to the " + bare(townName) + " " + bare(shopName) + ".");
+    if (kind_ == UniquePlace)
+        g.screen.addMessage("Welcome to the " + withoutArticle(townName) + " " + withoutArticle(shopName) + ".");
     else if (kind_ >= ArmorShop && kind_ <= CommonArea)
-        g.screen.addMessage("Welcome to the " + bare(townName) + kWelcome[kind_]);
+        g.screen.addMessage("Welcome to the " + withoutArticle(townName) + kWelcome[kind_]);
     if (hasGoods()) stock();
     if (kind_ >= ArmorShop && kind_ <= InnShop) Tutorial::offer(this, HintShop);
 }
